@@ -1,0 +1,25 @@
+#pragma once
+// The plain Windows types and constants that the program's interfaces are
+// written in, so that the code reads as it would against the real platform.
+#include <cstdint>
+
+using BOOL = int;
+using UINT = unsigned int;
+using DWORD = std::uint32_t;
+using LONG = std::int32_t;
+using BYTE = std::uint8_t;
+using UINT_PTR = std::uintptr_t;
+using LPCSTR = const char*;
+using HWND = void*;
+
+#ifndef TRUE
+#define TRUE 1
+#endif
+#ifndef FALSE
+#define FALSE 0
+#endif
+
+constexpr UINT MB_OK = 0x0;
+constexpr UINT MB_ICONEXCLAMATION = 0x30;
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
