@@ -23,3 +23,5 @@ constexpr UINT MB_OK = 0x0;
 constexpr UINT MB_ICONEXCLAMATION = 0x30;
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
+
+constexpr UINT WM_TIMER = 0x0113;

@@ -1,0 +1,37 @@
+#pragma once
+// A non-blocking IPv4 UDP socket whose "a datagram is waiting" notifications
+// arrive as OnReceive calls on the UI thread, in the manner of the
+// framework's CAsyncSocket.
+#include "platform/WinTypes.h"
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+class QSocketNotifier;
+
+constexpr long FD_READ = 0x01;
+
+class CAsyncSocket {
+public:
+    CAsyncSocket();
+    virtual ~CAsyncSocket();
+    CAsyncSocket(const CAsyncSocket&) = delete;
+    CAsyncSocket& operator=(const CAsyncSocket&) = delete;
+
+    // Binds INADDR_ANY:port (or the given dotted IPv4 address). Without
+    // SO_REUSEADDR, so a port already taken fails. Non-zero on success.
+    BOOL Create(UINT port, int type = SOCK_DGRAM, long events = FD_READ, LPCSTR address = nullptr);
+    // Takes exactly one datagram. A datagram longer than len is dropped whole
+    // and reported as 0; a socket error (nothing waiting included) as -1.
+    int ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fromLen, int flags = 0);
+    int SendTo(const void* buf, int len, const sockaddr* to, int toLen, int flags = 0);
+    void Close();
+    // The bound port in host order, 0 without a socket.
+    unsigned short GetLocalPort() const;
+
+    virtual void OnReceive(int errorCode);
+
+private:
+    int m_socket = -1;
+    QSocketNotifier* m_notifier = nullptr;
+};

@@ -1,0 +1,21 @@
+#pragma once
+// The framework's modal message box: warning icon, one OK button, the
+// program's name as caption. It runs a nested event loop, so sockets and
+// timers go on being served while it is open.
+#include "platform/WinTypes.h"
+
+#include <functional>
+#include <string>
+
+int AfxMessageBox(const std::string& text, UINT type = MB_OK, UINT helpId = 0);
+
+// The caption of every box: the executable's file name without directory and
+// extension, set by the start-up code.
+const std::string& AfxGetAppName();
+void AfxSetAppName(const std::string& name);
+
+// Replaces every box by a call of seam, whose result AfxMessageBox returns; an
+// empty function brings the real boxes back. A seam may run an event loop of
+// its own to stand for a box that stays open for a while.
+using MessageBoxSeam = std::function<int(const std::string& text, const std::string& caption)>;
+void AfxSetMessageBoxSeam(MessageBoxSeam seam);

@@ -1,0 +1,56 @@
+#pragma once
+// The TFTP endpoint: the one UDP socket for all traffic, the owner of the
+// transfer table and the handler of every datagram and of the 500 ms tick.
+#include "platform/AsyncSocket.h"
+#include "platform/WinTypes.h"
+#include "server/Transfer.h"
+
+#include <string>
+#include <vector>
+
+class CTftpSocket : public CAsyncSocket {
+public:
+    explicit CTftpSocket(UINT port = 69);
+    ~CTftpSocket() override;
+
+    // Keeps the three references, read again at each request; binds the
+    // socket and registers the timer, or says in a box that it cannot bind.
+    void Start(int* pEnableWrite, std::string* pWriteDir, std::vector<std::string>* pSearchDirs);
+    void OnReceive(int errorCode) override;
+    // Sends t's next block, or removes t once its final block is acknowledged.
+    // FALSE when a read error ended the transfer (t is then removed, the peer
+    // told and the status line set).
+    BOOL SendNextBlock(CTransfer* t);
+    void RemoveTransfer(CTransfer* t);
+    void OnTimerTick();
+
+    CTransfer* Head() const { return m_head; }
+
+private:
+    void OnReadRequest(const char* packet, int length, const sockaddr_in& source);
+    void OnWriteRequest(const char* packet, int length, const sockaddr_in& source);
+    void OnData(const char* packet, int length, const sockaddr_in& source);
+    void OnAck(const char* packet, const sockaddr_in& source);
+    void OnErrorPacket(const char* packet, int length);
+
+    CTransfer* AddTransfer(std::FILE* file, bool isWrite, const sockaddr_in& source);
+    void Send(const void* packet, int length, const sockaddr_in& to);
+    void SendError(int code, const char* message, const sockaddr_in& to);
+    void SendAck(std::uint16_t block, const sockaddr_in& to);
+    void ResendOrGiveUp(CTransfer* r);
+    // A modal box, or the status line while too many boxes are open already.
+    void ShowMessage(const std::string& text);
+
+    UINT m_port;
+    int* m_pEnableWrite = nullptr;
+    std::string* m_pWriteDir = nullptr;
+    std::vector<std::string>* m_pSearchDirs = nullptr;
+    CTransfer* m_head = nullptr;
+    UINT_PTR m_timerId = 0;
+    int m_openBoxes = 0;
+};
+
+extern CTftpSocket* g_server;
+
+// The timer callback: runs OnTimerTick on g_server.
+void ServerTimerProc(HWND, UINT, UINT_PTR, DWORD);
