@@ -1,0 +1,57 @@
+#pragma once
+// The five registry calls the settings use, with their Windows signatures,
+// result codes and semantics, kept in one SQLite file per root key. The file's
+// layout is a contract that administrators and other programs rely on; it is
+// described in settings/README.md.
+#include "platform/WinTypes.h"
+
+#include <string>
+
+struct RegKeyHandle;
+// An open key; null means no key.
+using HKEY = RegKeyHandle*;
+
+extern const HKEY HKEY_LOCAL_MACHINE;
+
+constexpr DWORD REG_SZ = 1;
+constexpr DWORD REG_DWORD = 4;
+
+constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
+constexpr DWORD REG_CREATED_NEW_KEY = 1;
+constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
+
+constexpr DWORD KEY_QUERY_VALUE = 0x0001;
+constexpr DWORD KEY_SET_VALUE = 0x0002;
+constexpr DWORD KEY_CREATE_SUB_KEY = 0x0004;
+constexpr DWORD KEY_READ = 0x20019;
+constexpr DWORD KEY_ALL_ACCESS = 0xF003F;
+
+constexpr LONG ERROR_SUCCESS = 0;
+constexpr LONG ERROR_FILE_NOT_FOUND = 2;
+constexpr LONG ERROR_ACCESS_DENIED = 5;
+constexpr LONG ERROR_INVALID_HANDLE = 6;
+constexpr LONG ERROR_INVALID_PARAMETER = 87;
+constexpr LONG ERROR_MORE_DATA = 234;
+// The file is not a database with the two tables of the layout.
+constexpr LONG ERROR_BADDB = 1009;
+// The file could not be read or written (including waiting too long for
+// another program that holds it).
+constexpr LONG ERROR_REGISTRY_IO_FAILED = 1016;
+
+// Opens the key at path below key, creating every missing key on the path.
+LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, char* keyClass, DWORD options,
+                     DWORD samDesired, void* security, HKEY* result, DWORD* disposition);
+// Opens an existing key; never creates one.
+LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, DWORD samDesired, HKEY* result);
+// With a null data buffer, reports the value's size in *cbData; with a buffer
+// too small, fails with ERROR_MORE_DATA and reports the size needed.
+LONG RegQueryValueExA(HKEY key, LPCSTR valueName, DWORD* reserved, DWORD* type, BYTE* data,
+                      DWORD* cbData);
+// Stores exactly cbData bytes; the value is durable when the call returns.
+LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
+                    DWORD cbData);
+LONG RegCloseKey(HKEY key);
+
+// Puts the root key's store in another file, for tests. The program never
+// calls it: HKEY_LOCAL_MACHINE lives in /var/lib/vantrel/hklm.db.
+void RegSetStoreFile(HKEY root, const std::string& path);
