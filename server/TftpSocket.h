@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+struct TftpError;
+
 class CTftpSocket : public CAsyncSocket {
 public:
     explicit CTftpSocket(UINT port = 69);
@@ -33,9 +35,13 @@ private:
     void OnAck(const char* packet, const sockaddr_in& source);
     void OnErrorPacket(const char* packet, int length);
 
+    void RejectUnsafeName(const std::string& name, const sockaddr_in& source);
+    void FailRead(CTransfer* t);
+    void FailWrite(CTransfer* t, const sockaddr_in& source);
+
     CTransfer* AddTransfer(std::FILE* file, bool isWrite, const sockaddr_in& source);
     void Send(const void* packet, int length, const sockaddr_in& to);
-    void SendError(int code, const char* message, const sockaddr_in& to);
+    void SendError(const TftpError& error, const sockaddr_in& to);
     void SendAck(std::uint16_t block, const sockaddr_in& to);
     void ResendOrGiveUp(CTransfer* r);
     // A modal box, or the status line while too many boxes are open already.

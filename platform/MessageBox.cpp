@@ -1,0 +1,46 @@
+#include "platform/MessageBox.h"
+
+#include <QMessageBox>
+#include <QString>
+
+namespace {
+
+std::string& AppName()
+{
+    static std::string name;
+    return name;
+}
+
+MessageBoxSeam& Seam()
+{
+    static MessageBoxSeam seam;
+    return seam;
+}
+
+} // namespace
+
+const std::string& AfxGetAppName()
+{
+    return AppName();
+}
+
+void AfxSetAppName(const std::string& name)
+{
+    AppName() = name;
+}
+
+void AfxSetMessageBoxSeam(MessageBoxSeam seam)
+{
+    Seam() = std::move(seam);
+}
+
+int AfxMessageBox(const std::string& text, UINT, UINT)
+{
+    // A copy, so that a seam may replace itself while it runs.
+    if (MessageBoxSeam seam = Seam())
+        return seam(text, AfxGetAppName());
+    QMessageBox box(QMessageBox::Warning, QString::fromLocal8Bit(AfxGetAppName()),
+                    QString::fromLocal8Bit(text), QMessageBox::Ok);
+    box.exec();
+    return IDOK;
+}

@@ -1,0 +1,99 @@
+#include "server/TftpSocket.h"
+
+#include "server/RegularFile.h"
+#include "server/SafeName.h"
+#include "server/StatusText.h"
+#include "server/TftpPacket.h"
+#include "server/TransferTable.h"
+
+// The first search directory whose path opens wins; an empty entry would
+// mean the filesystem root and is never searched.
+static std::FILE* OpenFromSearchDirs(const std::vector<std::string>& searchDirs,
+                                     const std::string& name, off_t* size)
+{
+    for (const std::string& directory : searchDirs) {
+        if (directory.empty())
+            continue;
+        if (std::FILE* file = OpenRegularFileForRead(JoinPath(directory, name), size))
+            return file;
+    }
+    return nullptr;
+}
+
+void CTftpSocket::OnReadRequest(const char* packet, int length, const sockaddr_in& source)
+{
+    const std::string name = ReadString(packet, length, 2);
+    if (!IsSafeName(name)) {
+        RejectUnsafeName(name, source);
+        return;
+    }
+    off_t size = 0;
+    std::FILE* file = OpenFromSearchDirs(*m_pSearchDirs, name, &size);
+    if (!file) {
+        const std::string text = FormatText("Unknown File %s", name.c_str());
+        SendError(kFileNotFound, source);
+        SetStatusLine(text);
+        return;
+    }
+    CTransfer* t = AddTransfer(file, false, source);
+    t->totalBlocks = static_cast<std::uint16_t>(size / kBlockSize);
+    if (SendNextBlock(t))
+        SetStatusLine(FormatText("Fisrt Block of %s sent", name.c_str()));
+}
+
+void CTftpSocket::OnAck(const char* packet, const sockaddr_in& source)
+{
+    const std::uint16_t acked = ReadWord(packet, 2);
+    CTransfer* t = FindReadTransfer(m_head, source);
+    if (!t)
+        return;
+    if (acked != t->block) {
+        SetStatusLine(FormatText("Repeat ACK for %d", acked));
+        return;
+    }
+    // A block that was not the final one held a full 512 bytes.
+    const bool finalAcked = t->eof;
+    ++t->block;
+    t->blockOffset += kBlockSize;
+    const std::string text = finalAcked ? std::string("Finished")
+                                        : FormatText("Sending %d of %d", acked, t->totalBlocks);
+    if (SendNextBlock(t))
+        SetStatusLine(text);
+}
+
+BOOL CTftpSocket::SendNextBlock(CTransfer* t)
+{
+    if (t->eof) {
+        RemoveTransfer(t);
+        return TRUE;
+    }
+    char packet[kHeaderSize + kBlockSize];
+    const std::size_t count = std::fread(packet + kHeaderSize, 1, kBlockSize, t->file);
+    if (count < kBlockSize && std::ferror(t->file)) {
+        FailRead(t);
+        return FALSE;
+    }
+    t->replyTimeout = kReplyTimeoutTicks;
+    ComposeDataHeader(packet, t->block);
+    Send(packet, kHeaderSize + static_cast<int>(count), t->peer);
+    if (count < kBlockSize)
+        t->eof = 1;
+    return TRUE;
+}
+
+// A read error must not pass for the end of the file: the peer is told the
+// transfer failed rather than handed a short block as the last.
+void CTftpSocket::FailRead(CTransfer* t)
+{
+    const std::uint16_t block = t->block;
+    const sockaddr_in peer = t->peer;
+    RemoveTransfer(t);
+    SendError(kFileReadError, peer);
+    SetStatusLine(FormatText("Read Failed for Block %d", block));
+}
+
+void CTftpSocket::RejectUnsafeName(const std::string& name, const sockaddr_in& source)
+{
+    SendError(kAccessViolation, source);
+    SetStatusLine(FormatText("Rejected Unsafe Name %s", name.c_str()));
+}

@@ -1,0 +1,3 @@
+#include "server/StatusLine.h"
+
+CStatusLine* g_statusLine = nullptr;

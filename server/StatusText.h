@@ -1,0 +1,9 @@
+#pragma once
+// Status and message texts, built with printf formats from the system's own
+// texts; received names are always arguments, never formats.
+#include <string>
+
+std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Replaces the whole text of the status line.
+void SetStatusLine(const std::string& text);

@@ -1,0 +1,85 @@
+#include "server/TftpSocket.h"
+
+#include "platform/WinTimer.h"
+#include "server/StatusText.h"
+#include "server/TftpPacket.h"
+
+#include <cstring>
+
+CTftpSocket* g_server = nullptr;
+
+constexpr UINT kTickMs = 500;
+
+CTftpSocket::CTftpSocket(UINT port)
+    : m_port(port)
+{
+}
+
+CTftpSocket::~CTftpSocket()
+{
+    if (m_timerId)
+        KillTimer(nullptr, m_timerId);
+    if (g_server == this)
+        g_server = nullptr;
+    while (m_head)
+        RemoveTransfer(m_head);
+}
+
+void CTftpSocket::Start(int* pEnableWrite, std::string* pWriteDir, std::vector<std::string>* pSearchDirs)
+{
+    m_pEnableWrite = pEnableWrite;
+    m_pWriteDir = pWriteDir;
+    m_pSearchDirs = pSearchDirs;
+    m_head = nullptr;
+    if (!Create(m_port, SOCK_DGRAM, FD_READ)) {
+        ShowMessage("Unable to Bind socket. Is Vantrel already open? ");
+        return;
+    }
+    g_server = this;
+    m_timerId = SetTimer(nullptr, 1, kTickMs, ServerTimerProc);
+}
+
+void CTftpSocket::OnReceive(int)
+{
+    char packet[kMaxDatagram + kFillBytes];
+    sockaddr_in source{};
+    socklen_t sourceLength = sizeof source;
+    const int length = ReceiveFrom(packet, kMaxDatagram, reinterpret_cast<sockaddr*>(&source), &sourceLength);
+    if (length <= 0)
+        return;
+    std::memset(packet + length, kFillByte, kFillBytes);
+
+    const std::uint16_t opcode = ReadWord(packet, 0);
+    switch (opcode) {
+    case kOpReadRequest: OnReadRequest(packet, length, source); break;
+    case kOpWriteRequest: OnWriteRequest(packet, length, source); break;
+    case kOpData: OnData(packet, length, source); break;
+    case kOpAck: OnAck(packet, source); break;
+    case kOpError: OnErrorPacket(packet, length); break;
+    default: ShowMessage(FormatText("Unknown Opcode %x", opcode)); break;
+    }
+}
+
+// A client's ERROR ends nothing: its transfer runs on until the tick ends it.
+void CTftpSocket::OnErrorPacket(const char* packet, int length)
+{
+    const std::string message = ReadString(packet, length, kHeaderSize);
+    ShowMessage(FormatText("Received Error #%x for %s", ReadWord(packet, 2), message.c_str()));
+}
+
+void CTftpSocket::Send(const void* packet, int length, const sockaddr_in& to)
+{
+    SendTo(packet, length, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+}
+
+void CTftpSocket::SendAck(std::uint16_t block, const sockaddr_in& to)
+{
+    char packet[kHeaderSize];
+    Send(packet, ComposeAck(packet, block), to);
+}
+
+void CTftpSocket::SendError(const TftpError& error, const sockaddr_in& to)
+{
+    char packet[64];
+    Send(packet, ComposeError(packet, sizeof packet, error), to);
+}
