@@ -1,0 +1,184 @@
+// The whole program from start to exit: the real executable, headless, in a
+// private network namespace with its store on a tmpfs, driven by real TFTP
+// clients and ended by the signals of a session's end.
+#include "support/StoreFile.h"
+#include "support/VantrelProcess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+constexpr int kTftpPort = 69;
+constexpr int kBindMs = 30000;
+
+std::string Bytes(std::size_t count, char seed)
+{
+    std::string bytes(count, '\0');
+    for (std::size_t i = 0; i < count; ++i)
+        bytes[i] = static_cast<char>(seed + i * 7 % 251);
+    return bytes;
+}
+
+void WriteFile(const QString& path, const std::string& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+std::string ReadFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "<missing>";
+    return file.readAll().toStdString();
+}
+
+int TftpHpa(const char* command, const QString& first, const QString& second)
+{
+    return RunClient("tftp", {"-m", "binary", "127.0.0.1", "-c", command, first, second});
+}
+
+int CurlGet(const QString& name, const QString& local)
+{
+    return RunClient("curl", {"-sS", "--max-time", "30", "-o", local, "tftp://127.0.0.1/" + name});
+}
+
+int CurlPut(const QString& local, const QString& name)
+{
+    return RunClient("curl", {"-sS", "--max-time", "30", "-T", local, "tftp://127.0.0.1/" + name});
+}
+
+std::map<std::string, StoredValue> SavedSettings()
+{
+    return ReadStore(kStoreFile, kSettingsKey);
+}
+
+class VantrelE2E : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+            QFile::remove(QString(kStoreFile) + suffix);
+        ASSERT_TRUE(m_root.isValid());
+        for (const char* dir : {"first", "second", "uploads", "fetched"})
+            ASSERT_TRUE(QDir(m_root.path()).mkpath(dir));
+    }
+
+    QString Path(const QString& relative) const { return m_root.filePath(relative); }
+    std::string Dir(const QString& relative) const { return Path(relative).toStdString(); }
+
+    void StartServing(VantrelProcess& vantrel, int socketsAfter = 1)
+    {
+        ASSERT_TRUE(vantrel.Start());
+        ASSERT_TRUE(WaitForUdpSockets(kTftpPort, socketsAfter, kBindMs));
+    }
+
+    QTemporaryDir m_root;
+};
+
+TEST_F(VantrelE2E, ServesFromTheSearchOrderAcceptsUploadsAndSavesOnSigterm)
+{
+    const std::string inFirst = Bytes(1500, 'a');
+    const std::string inSecond = Bytes(1024, 'b');
+    const std::string onlySecond = Bytes(5000, 'c');
+    WriteFile(Path("first/both.bin"), inFirst);
+    WriteFile(Path("second/both.bin"), inSecond);
+    WriteFile(Path("second/only.bin"), onlySecond);
+    const std::map<std::string, StoredValue> provisioned = {
+        {"WriteDir", TextValue(Dir("uploads"))},  {"EnableWrite", NumberValue(1)},
+        {"RunMinimized", NumberValue(1)},         {"ReadirCount", NumberValue(2)},
+        {"ReadirRoot-0", TextValue(Dir("first"))}, {"ReadirRoot-1", TextValue(Dir("second"))},
+    };
+    ProvisionStore(kStoreFile, kSettingsKey, provisioned);
+    VantrelProcess vantrel;
+    StartServing(vantrel);
+
+    EXPECT_EQ(TftpHpa("get", "both.bin", Path("fetched/hpa.bin")), 0);
+    EXPECT_EQ(ReadFile(Path("fetched/hpa.bin")), inFirst);
+    EXPECT_EQ(CurlGet("both.bin", Path("fetched/curl.bin")), 0);
+    EXPECT_EQ(ReadFile(Path("fetched/curl.bin")), inFirst);
+    EXPECT_EQ(CurlGet("only.bin", Path("fetched/only.bin")), 0);
+    EXPECT_EQ(ReadFile(Path("fetched/only.bin")), onlySecond);
+
+    const std::string upload = Bytes(700, 'u');
+    WriteFile(Path("fetched/up.bin"), upload);
+    EXPECT_EQ(TftpHpa("put", Path("fetched/up.bin"), "hpa-up.bin"), 0);
+    EXPECT_EQ(CurlPut(Path("fetched/up.bin"), "curl-up.bin"), 0);
+    EXPECT_EQ(ReadFile(Path("uploads/hpa-up.bin")), upload);
+    EXPECT_EQ(ReadFile(Path("uploads/curl-up.bin")), upload);
+
+    ASSERT_TRUE(vantrel.EndWith(SIGTERM));
+    EXPECT_EQ(SavedSettings(), provisioned);
+    EXPECT_EQ(SavedSettings()["WriteDir"].data.size(), Dir("uploads").size());
+}
+
+TEST_F(VantrelE2E, FirstRunWithoutStoreServesNothingAndSavesTheDefaults)
+{
+    VantrelProcess vantrel;
+    StartServing(vantrel);
+
+    EXPECT_NE(CurlGet("any.bin", Path("fetched/any.bin")), 0);
+    WriteFile(Path("fetched/up.bin"), Bytes(100, 'u'));
+    EXPECT_NE(CurlPut(Path("fetched/up.bin"), "up.bin"), 0);
+
+    ASSERT_TRUE(vantrel.EndWith(SIGTERM));
+    const std::map<std::string, StoredValue> firstSave = {
+        {"WriteDir", TextValue("")},
+        {"EnableWrite", NumberValue(0)},
+        {"RunMinimized", NumberValue(0)},
+        {"ReadirCount", NumberValue(0)},
+    };
+    EXPECT_EQ(SavedSettings(), firstSave);
+}
+
+TEST_F(VantrelE2E, SecondInstanceRunsWithoutServiceWhileTheFirstServes)
+{
+    const std::string served = Bytes(600, 's');
+    WriteFile(Path("first/file.bin"), served);
+    ProvisionStore(kStoreFile, kSettingsKey,
+                   {{"ReadirCount", NumberValue(1)}, {"ReadirRoot-0", TextValue(Dir("first"))}});
+    VantrelProcess first;
+    StartServing(first);
+
+    VantrelProcess second;
+    ASSERT_TRUE(second.Start());
+    // Long enough for the second to reach its failed bind and its box.
+    QThread::msleep(2000);
+    EXPECT_TRUE(second.IsRunning());
+    EXPECT_EQ(CountUdpSocketsOnPort(kTftpPort), 1);
+    EXPECT_EQ(TftpHpa("get", "file.bin", Path("fetched/while.bin")), 0);
+    EXPECT_EQ(ReadFile(Path("fetched/while.bin")), served);
+
+    EXPECT_TRUE(second.EndWith(SIGTERM));
+    EXPECT_EQ(TftpHpa("get", "file.bin", Path("fetched/after.bin")), 0);
+    EXPECT_EQ(ReadFile(Path("fetched/after.bin")), served);
+    EXPECT_TRUE(first.EndWith(SIGTERM));
+}
+
+TEST_F(VantrelE2E, EverySessionEndSignalSaves)
+{
+    for (const int signo : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signo);
+        QFile::remove(kStoreFile);
+        // A flag stored as 5 is shown unticked and so saved as 0: only a save
+        // changes it.
+        ProvisionStore(kStoreFile, kSettingsKey,
+                       {{"EnableWrite", NumberValue(5)}, {"ReadirCount", NumberValue(1)},
+                        {"ReadirRoot-0", TextValue(Dir("first"))}});
+        VantrelProcess vantrel;
+        StartServing(vantrel);
+        ASSERT_TRUE(vantrel.EndWith(signo));
+        EXPECT_EQ(SavedSettings()["EnableWrite"], NumberValue(0));
+        EXPECT_EQ(SavedSettings()["ReadirRoot-0"], TextValue(Dir("first")));
+        ASSERT_TRUE(WaitForUdpSockets(kTftpPort, 0, kBindMs));
+    }
+}
+
+} // namespace

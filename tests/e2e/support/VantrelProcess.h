@@ -1,0 +1,30 @@
+#pragma once
+// The real vantrel executable, started headless as a technician would start
+// it on a machine without a display, and ended by a signal.
+#include <QProcess>
+
+#include <string>
+
+class VantrelProcess {
+public:
+    VantrelProcess();
+    ~VantrelProcess();
+
+    // Starts the program with neither DISPLAY, WAYLAND_DISPLAY nor
+    // QT_QPA_PLATFORM set; false when it did not start.
+    bool Start();
+    // Sends signo and waits for the process to end; true when it ended by
+    // itself with exit status 0.
+    bool EndWith(int signo);
+    bool IsRunning() const;
+
+private:
+    QProcess m_process;
+};
+
+// How many UDP sockets of this network namespace are bound to port.
+int CountUdpSocketsOnPort(int port);
+// Waits until count sockets are bound to port; false after timeoutMs.
+bool WaitForUdpSockets(int port, int count, int timeoutMs);
+// Runs a client to its end; its exit code, or -1 when it did not finish.
+int RunClient(const QString& program, const QStringList& arguments);
