@@ -1,0 +1,13 @@
+#pragma once
+// The program's string table.
+#include "platform/WinTypes.h"
+
+#include <string>
+
+// The string with this id, or an empty string when the table has none.
+std::string LoadResString(UINT id);
+
+// Test seam: replaces the text of one string (an empty text blanks it) until
+// ClearResStringOverrides.
+void SetResStringOverride(UINT id, const std::string& text);
+void ClearResStringOverrides();
