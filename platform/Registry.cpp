@@ -1,0 +1,138 @@
+#include "platform/Registry.h"
+
+#include "platform/RegistryPath.h"
+#include "platform/RegistryStore.h"
+
+#include <algorithm>
+#include <set>
+#include <vector>
+
+// A root key is its own root and holds the store's file name; any other key
+// names its root and its path in the letter case the store keeps.
+struct RegKeyHandle {
+  RegKeyHandle* root;
+  std::string file;
+  std::string path;
+  bool writable;
+};
+
+namespace {
+
+RegKeyHandle g_localMachine{&g_localMachine, "/var/lib/vantrel/hklm.db", "", true};
+
+std::set<HKEY>& OpenKeys() {
+  static std::set<HKEY> keys;
+  return keys;
+}
+
+bool IsRoot(HKEY key) { return key == HKEY_LOCAL_MACHINE; }
+
+bool IsLive(HKEY key) { return IsRoot(key) || OpenKeys().count(key) > 0; }
+
+bool WantsWrite(DWORD samDesired) {
+  return (samDesired & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY)) != 0;
+}
+
+// A root key is always open, so its rights are asked at each use.
+bool MayWrite(HKEY key) { return IsRoot(key) ? MayAccessStore(key->file, true) : key->writable; }
+
+HKEY NewKey(HKEY parent, const std::string& path, bool writable) {
+  HKEY key = new RegKeyHandle{parent->root, "", path, writable};
+  OpenKeys().insert(key);
+  return key;
+}
+
+const std::string& FileOf(HKEY key) { return key->root->file; }
+
+LONG CopyValueData(const std::vector<BYTE>& stored, BYTE* data, DWORD* cbData) {
+  if (cbData == nullptr) return ERROR_SUCCESS;
+  const DWORD size = static_cast<DWORD>(stored.size());
+  const bool fits = *cbData >= size;
+  *cbData = size;
+  if (data == nullptr) return ERROR_SUCCESS;
+  if (!fits) return ERROR_MORE_DATA;
+  std::copy(stored.begin(), stored.end(), data);
+  return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+const HKEY HKEY_LOCAL_MACHINE = &g_localMachine;
+
+LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, char* /*keyClass*/,
+                     DWORD /*options*/, DWORD /*samDesired*/, void* /*security*/, HKEY* result,
+                     DWORD* disposition) {
+  if (!IsLive(key)) return ERROR_INVALID_HANDLE;
+  if (result == nullptr || reserved != 0) return ERROR_INVALID_PARAMETER;
+  *result = nullptr;
+  // Creating may write, whatever access is asked for the key.
+  if (!MayAccessStore(FileOf(key), true)) return ERROR_ACCESS_DENIED;
+  CRegistryStore store;
+  LONG status = store.Open(FileOf(key), true);
+  std::string storedPath;
+  bool created = false;
+  if (status == ERROR_SUCCESS) {
+    status = store.CreateKeyPath(JoinKeyPath(key->path, subKey), storedPath, created);
+  }
+  if (status != ERROR_SUCCESS) return status;
+  *result = NewKey(key, storedPath, true);
+  if (disposition != nullptr) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+  return ERROR_SUCCESS;
+}
+
+LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD /*options*/, DWORD samDesired, HKEY* result) {
+  if (!IsLive(key)) return ERROR_INVALID_HANDLE;
+  if (result == nullptr) return ERROR_INVALID_PARAMETER;
+  *result = nullptr;
+  const bool write = WantsWrite(samDesired);
+  if (!MayAccessStore(FileOf(key), write)) return ERROR_ACCESS_DENIED;
+  CRegistryStore store;
+  LONG status = store.Open(FileOf(key), false);
+  std::string storedPath;
+  if (status == ERROR_SUCCESS) status = store.FindKey(JoinKeyPath(key->path, subKey), storedPath);
+  if (status != ERROR_SUCCESS) return status;
+  *result = NewKey(key, storedPath, write);
+  return ERROR_SUCCESS;
+}
+
+LONG RegQueryValueExA(HKEY key, LPCSTR valueName, DWORD* reserved, DWORD* type, BYTE* data,
+                      DWORD* cbData) {
+  if (!IsLive(key)) return ERROR_INVALID_HANDLE;
+  if (reserved != nullptr || (data != nullptr && cbData == nullptr)) {
+    return ERROR_INVALID_PARAMETER;
+  }
+  CRegistryStore store;
+  LONG status = store.Open(FileOf(key), false);
+  DWORD storedType = 0;
+  std::vector<BYTE> stored;
+  if (status == ERROR_SUCCESS) {
+    status = store.GetValue(key->path, valueName ? valueName : "", storedType, stored);
+  }
+  if (status != ERROR_SUCCESS) return status;
+  if (type != nullptr) *type = storedType;
+  return CopyValueData(stored, data, cbData);
+}
+
+LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
+                    DWORD cbData) {
+  if (!IsLive(key)) return ERROR_INVALID_HANDLE;
+  if (reserved != 0 || (data == nullptr && cbData != 0)) return ERROR_INVALID_PARAMETER;
+  if (!MayWrite(key)) return ERROR_ACCESS_DENIED;
+  CRegistryStore store;
+  LONG status = store.Open(FileOf(key), false);
+  if (status == ERROR_SUCCESS) {
+    status = store.SetValue(key->path, valueName ? valueName : "", type, data, cbData);
+  }
+  return status;
+}
+
+LONG RegCloseKey(HKEY key) {
+  if (IsRoot(key)) return ERROR_SUCCESS;
+  if (OpenKeys().erase(key) == 0) return ERROR_INVALID_HANDLE;
+  delete key;
+  return ERROR_SUCCESS;
+}
+
+void RegSetStoreFile(HKEY root, const std::string& path) {
+  if (IsRoot(root)) root->file = path;
+}

@@ -1,0 +1,226 @@
+#include "platform/RegistryStore.h"
+
+#include "platform/Registry.h"
+#include "platform/RegistryPath.h"
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+namespace {
+
+// Long enough for an administrator's sqlite3 session or a second instance to
+// finish its change; the two programs wait for each other instead of failing.
+constexpr int kBusyTimeoutMs = 10000;
+
+const char* const kCreateTables =
+    "CREATE TABLE IF NOT EXISTS reg_keys (path TEXT PRIMARY KEY COLLATE NOCASE);"
+    "CREATE TABLE IF NOT EXISTS reg_values (key TEXT NOT NULL COLLATE NOCASE,"
+    " name TEXT NOT NULL COLLATE NOCASE, type INTEGER NOT NULL, data BLOB NOT NULL,"
+    " PRIMARY KEY (key, name));";
+
+LONG ResultOf(int sqliteResult) {
+  switch (sqliteResult & 0xff) {
+    case SQLITE_OK:
+    case SQLITE_ROW:
+    case SQLITE_DONE:
+      return ERROR_SUCCESS;
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+      return ERROR_BADDB;
+    case SQLITE_PERM:
+    case SQLITE_READONLY:
+    case SQLITE_AUTH:
+      return ERROR_ACCESS_DENIED;
+    default:
+      return ERROR_REGISTRY_IO_FAILED;
+  }
+}
+
+class CStatement {
+public:
+  CStatement(sqlite3* db, const char* sql)
+      : m_prepared(sqlite3_prepare_v2(db, sql, -1, &m_statement, nullptr)) {}
+  CStatement(const CStatement&) = delete;
+  CStatement& operator=(const CStatement&) = delete;
+  ~CStatement() { sqlite3_finalize(m_statement); }
+
+  void Bind(int index, const std::string& text) {
+    sqlite3_bind_text(m_statement, index, text.data(), static_cast<int>(text.size()),
+                      SQLITE_TRANSIENT);
+  }
+  void Bind(int index, sqlite3_int64 number) { sqlite3_bind_int64(m_statement, index, number); }
+  // A zero-length blob, never NULL, for an empty value.
+  void BindBlob(int index, const BYTE* data, DWORD size) {
+    if (size == 0) {
+      sqlite3_bind_zeroblob(m_statement, index, 0);
+    } else {
+      sqlite3_bind_blob(m_statement, index, data, static_cast<int>(size), SQLITE_TRANSIENT);
+    }
+  }
+
+  // SQLITE_ROW, SQLITE_DONE or the error.
+  int Step() { return m_prepared == SQLITE_OK ? sqlite3_step(m_statement) : m_prepared; }
+
+  std::string Text(int column) {
+    const unsigned char* text = sqlite3_column_text(m_statement, column);
+    if (text == nullptr) return {};
+    return std::string(reinterpret_cast<const char*>(text),
+                       static_cast<std::size_t>(sqlite3_column_bytes(m_statement, column)));
+  }
+  sqlite3_int64 Number(int column) { return sqlite3_column_int64(m_statement, column); }
+  std::vector<BYTE> Blob(int column) {
+    const BYTE* blob = static_cast<const BYTE*>(sqlite3_column_blob(m_statement, column));
+    return std::vector<BYTE>(blob, blob + sqlite3_column_bytes(m_statement, column));
+  }
+
+private:
+  sqlite3_stmt* m_statement = nullptr;
+  int m_prepared;
+};
+
+// Inserts the key when missing and learns the letter case it is kept in.
+LONG AddKey(sqlite3* db, const std::string& path, std::string& storedPath, bool& created) {
+  CStatement insert(db, "INSERT INTO reg_keys (path) VALUES (?1) ON CONFLICT DO NOTHING");
+  insert.Bind(1, path);
+  const LONG result = ResultOf(insert.Step());
+  if (result != ERROR_SUCCESS) return result;
+  created = sqlite3_changes(db) > 0;
+  CStatement find(db, "SELECT path FROM reg_keys WHERE path = ?1");
+  find.Bind(1, path);
+  if (find.Step() != SQLITE_ROW) return ERROR_REGISTRY_IO_FAILED;
+  storedPath = find.Text(0);
+  return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+bool MayAccessStore(const std::string& file, bool write) {
+  std::filesystem::path existing(file);
+  std::error_code error;
+  while (!existing.empty() && !std::filesystem::exists(existing, error)) {
+    existing = existing.parent_path();
+  }
+  if (existing.empty()) existing = ".";
+  return access(existing.c_str(), write ? W_OK : R_OK) == 0;
+}
+
+CRegistryStore::~CRegistryStore() { sqlite3_close(m_db); }
+
+LONG CRegistryStore::Open(const std::string& file, bool mayCreate) {
+  std::error_code error;
+  const bool exists = std::filesystem::exists(file, error);
+  if (exists && !std::filesystem::is_regular_file(file, error)) return ERROR_BADDB;
+  if (!exists) {
+    if (!mayCreate) return ERROR_FILE_NOT_FOUND;
+    // A failure here shows in the open below.
+    std::filesystem::create_directories(std::filesystem::path(file).parent_path(), error);
+  }
+  const int flags = SQLITE_OPEN_READWRITE | (exists ? 0 : SQLITE_OPEN_CREATE);
+  if (sqlite3_open_v2(file.c_str(), &m_db, flags, nullptr) != SQLITE_OK) {
+    return ResultOf(sqlite3_errcode(m_db));
+  }
+  sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+  LONG result = Execute("PRAGMA synchronous = FULL");
+  Schema schema = Schema::Foreign;
+  if (result == ERROR_SUCCESS) result = ReadSchema(schema);
+  if (result != ERROR_SUCCESS) return result;
+  if (schema == Schema::Ours) return ERROR_SUCCESS;
+  if (schema == Schema::Foreign) return ERROR_BADDB;
+  return mayCreate ? CreateTables() : ERROR_FILE_NOT_FOUND;
+}
+
+LONG CRegistryStore::ReadSchema(Schema& schema) {
+  CStatement count(m_db,
+                   "SELECT count(*), count(*) FILTER (WHERE type = 'table' AND name IN"
+                   " ('reg_keys', 'reg_values')) FROM sqlite_master");
+  const int step = count.Step();
+  if (step != SQLITE_ROW) return ResultOf(step);
+  if (count.Number(1) == 2) {
+    schema = Schema::Ours;
+  } else {
+    schema = count.Number(0) == 0 ? Schema::Empty : Schema::Foreign;
+  }
+  return ERROR_SUCCESS;
+}
+
+// Looks again under the write lock, so that a table another program made in
+// the meantime is never mixed with ours.
+LONG CRegistryStore::CreateTables() {
+  LONG result = Execute("BEGIN IMMEDIATE");
+  if (result != ERROR_SUCCESS) return result;
+  Schema schema = Schema::Foreign;
+  result = ReadSchema(schema);
+  if (result == ERROR_SUCCESS && schema == Schema::Foreign) result = ERROR_BADDB;
+  if (result == ERROR_SUCCESS && schema == Schema::Empty) result = Execute(kCreateTables);
+  if (result == ERROR_SUCCESS) result = Execute("COMMIT");
+  if (result != ERROR_SUCCESS) Execute("ROLLBACK");
+  return result;
+}
+
+LONG CRegistryStore::Execute(const char* sql) {
+  return ResultOf(sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr));
+}
+
+LONG CRegistryStore::FindKey(const std::string& path, std::string& storedPath) {
+  if (path.empty()) {
+    storedPath.clear();
+    return ERROR_SUCCESS;
+  }
+  CStatement find(m_db, "SELECT path FROM reg_keys WHERE path = ?1");
+  find.Bind(1, path);
+  const int step = find.Step();
+  if (step == SQLITE_DONE) return ERROR_FILE_NOT_FOUND;
+  if (step != SQLITE_ROW) return ResultOf(step);
+  storedPath = find.Text(0);
+  return ERROR_SUCCESS;
+}
+
+// Every ancestor gets its own row, so the whole path is walked from the root
+// and made in one transaction.
+LONG CRegistryStore::CreateKeyPath(const std::string& path, std::string& storedPath,
+                                   bool& created) {
+  storedPath.clear();
+  created = false;
+  LONG result = Execute("BEGIN IMMEDIATE");
+  for (const std::string& component : SplitKeyPath(path)) {
+    if (result != ERROR_SUCCESS) break;
+    const std::string next = storedPath.empty() ? component : storedPath + '\\' + component;
+    result = AddKey(m_db, next, storedPath, created);
+  }
+  if (result == ERROR_SUCCESS) result = Execute("COMMIT");
+  if (result != ERROR_SUCCESS) Execute("ROLLBACK");
+  return result;
+}
+
+LONG CRegistryStore::GetValue(const std::string& keyPath, const std::string& name, DWORD& type,
+                              std::vector<BYTE>& data) {
+  CStatement get(m_db, "SELECT type, data FROM reg_values WHERE key = ?1 AND name = ?2");
+  get.Bind(1, keyPath);
+  get.Bind(2, name);
+  const int step = get.Step();
+  if (step == SQLITE_DONE) return ERROR_FILE_NOT_FOUND;
+  if (step != SQLITE_ROW) return ResultOf(step);
+  type = static_cast<DWORD>(get.Number(0));
+  data = get.Blob(1);
+  return ERROR_SUCCESS;
+}
+
+// One statement, so the check that the key exists and the store are atomic;
+// an existing value keeps the letter case of its name.
+LONG CRegistryStore::SetValue(const std::string& keyPath, const std::string& name, DWORD type,
+                              const BYTE* data, DWORD size) {
+  CStatement set(m_db,
+                 "INSERT INTO reg_values (key, name, type, data)"
+                 " SELECT ?1, ?2, ?3, ?4"
+                 " WHERE ?1 = '' OR EXISTS (SELECT 1 FROM reg_keys WHERE path = ?1)"
+                 " ON CONFLICT (key, name) DO UPDATE SET type = excluded.type, data = excluded.data");
+  set.Bind(1, keyPath);
+  set.Bind(2, name);
+  set.Bind(3, static_cast<sqlite3_int64>(type));
+  set.BindBlob(4, data, size);
+  const LONG result = ResultOf(set.Step());
+  if (result != ERROR_SUCCESS) return result;
+  return sqlite3_changes(m_db) > 0 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}

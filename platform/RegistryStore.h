@@ -1,0 +1,46 @@
+#pragma once
+// One root key's SQLite file, open for the span of one registry call. Every
+// change is its own transaction, written through before the call returns.
+#include "platform/WinTypes.h"
+
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+// Whether the account may read, or also write, the file: asked of the file
+// itself, or of the nearest folder above it that exists when it does not.
+bool MayAccessStore(const std::string& file, bool write);
+
+class CRegistryStore {
+public:
+  CRegistryStore() = default;
+  CRegistryStore(const CRegistryStore&) = delete;
+  CRegistryStore& operator=(const CRegistryStore&) = delete;
+  ~CRegistryStore();
+
+  // Opens an existing file holding the layout's two tables. With mayCreate, a
+  // missing file is created with its folders, and a database without any
+  // table gets the two tables. A file that is anything else fails with
+  // ERROR_BADDB and is left exactly as it is.
+  LONG Open(const std::string& file, bool mayCreate);
+
+  // storedPath receives the path in the letter case it was created with.
+  LONG FindKey(const std::string& path, std::string& storedPath);
+  // Makes every missing key on path; created tells whether the last was new.
+  LONG CreateKeyPath(const std::string& path, std::string& storedPath, bool& created);
+
+  LONG GetValue(const std::string& keyPath, const std::string& name, DWORD& type,
+                std::vector<BYTE>& data);
+  // Fails with ERROR_FILE_NOT_FOUND when the key no longer exists.
+  LONG SetValue(const std::string& keyPath, const std::string& name, DWORD type, const BYTE* data,
+                DWORD size);
+
+private:
+  enum class Schema { Ours, Empty, Foreign };
+  LONG ReadSchema(Schema& schema);
+  LONG CreateTables();
+  LONG Execute(const char* sql);
+
+  sqlite3* m_db = nullptr;
+};

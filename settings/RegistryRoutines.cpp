@@ -1,0 +1,82 @@
+#include "settings/RegistryRoutines.h"
+
+#include <vector>
+
+namespace {
+
+const char* const kBaseKeyPath = "SOFTWARE\\Corvane\\TFTP\\";
+
+// With a null sub-key name the key itself is used, and nothing is opened.
+HKEY OpenForRead(HKEY key, LPCSTR subKey) {
+  if (subKey == nullptr) return key;
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(key, subKey, 0, KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) return nullptr;
+  return opened;
+}
+
+void CloseAfterRead(HKEY opened, LPCSTR subKey) {
+  if (subKey != nullptr) RegCloseKey(opened);
+}
+
+void WriteValue(HKEY key, LPCSTR subKey, LPCSTR valueName, DWORD type, const BYTE* data,
+                DWORD size) {
+  HKEY opened = nullptr;
+  if (RegCreateKeyExA(key, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                      &opened, nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  RegSetValueExA(opened, valueName, 0, type, data, size);
+  RegCloseKey(opened);
+}
+
+}  // namespace
+
+HKEY OpenSettingsKey() {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kBaseKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    return nullptr;
+  }
+  return key;
+}
+
+// The data is cut at its first NUL, so text stored with or without a
+// terminating NUL, or with NULs inside, reads as a proper text.
+std::string ReadRegString(HKEY key, LPCSTR subKey, LPCSTR valueName, LPCSTR defaultText) {
+  HKEY opened = OpenForRead(key, subKey);
+  if (opened == nullptr) return defaultText;
+  DWORD size = 0;
+  LONG status = RegQueryValueExA(opened, valueName, nullptr, nullptr, nullptr, &size);
+  std::vector<BYTE> buffer(static_cast<std::size_t>(size) + 1, 0);
+  if (status == ERROR_SUCCESS) {
+    status = RegQueryValueExA(opened, valueName, nullptr, nullptr, buffer.data(), &size);
+  }
+  CloseAfterRead(opened, subKey);
+  if (status != ERROR_SUCCESS) return defaultText;
+  return std::string(reinterpret_cast<const char*>(buffer.data()));
+}
+
+// Data shorter than 4 bytes fills the low-order end; the rest stays zero.
+DWORD ReadRegDword(HKEY key, LPCSTR subKey, LPCSTR valueName, DWORD defaultNumber) {
+  HKEY opened = OpenForRead(key, subKey);
+  if (opened == nullptr) return defaultNumber;
+  BYTE bytes[4] = {0, 0, 0, 0};
+  DWORD size = sizeof bytes;
+  const LONG status = RegQueryValueExA(opened, valueName, nullptr, nullptr, bytes, &size);
+  CloseAfterRead(opened, subKey);
+  if (status != ERROR_SUCCESS) return defaultNumber;
+  return static_cast<DWORD>(bytes[0]) | static_cast<DWORD>(bytes[1]) << 8 |
+         static_cast<DWORD>(bytes[2]) << 16 | static_cast<DWORD>(bytes[3]) << 24;
+}
+
+void WriteRegString(HKEY key, LPCSTR subKey, LPCSTR valueName, LPCSTR text) {
+  const std::string data(text);
+  WriteValue(key, subKey, valueName, REG_SZ, reinterpret_cast<const BYTE*>(data.data()),
+             static_cast<DWORD>(data.size()));
+}
+
+void WriteRegDword(HKEY key, LPCSTR subKey, LPCSTR valueName, DWORD number) {
+  const BYTE bytes[4] = {static_cast<BYTE>(number), static_cast<BYTE>(number >> 8),
+                         static_cast<BYTE>(number >> 16), static_cast<BYTE>(number >> 24)};
+  WriteValue(key, subKey, valueName, REG_DWORD, bytes, sizeof bytes);
+}
