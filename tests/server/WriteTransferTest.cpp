@@ -1,0 +1,184 @@
+// Write requests through a real loopback socket: acknowledgements, status
+// texts, what reaches the disk, and the refusals.
+#include "support/ServiceHarness.h"
+
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+TEST(WriteTransfer, WritesBlocksAndAcknowledgesEach)
+{
+    ServiceHarness service;
+    const std::string bytes = RandomBytes(700, 5);
+    Peer peer(service.port);
+    peer.Send(RequestPacket(2, "up.bin"));
+    EXPECT_EQ(peer.Receive(), AckPacket(0));
+    EXPECT_EQ(service.status.Last(), "Write File for up.bin");
+    peer.Send(DataPacket(1, bytes.substr(0, 512)));
+    EXPECT_EQ(peer.Receive(), AckPacket(1));
+    EXPECT_EQ(service.status.Last(), "Write Block 1 512 bytes");
+    peer.Send(DataPacket(2, bytes.substr(512)));
+    EXPECT_EQ(peer.Receive(), AckPacket(2));
+    EXPECT_EQ(service.status.Last(), "Finished");
+    EXPECT_EQ(service.TableSize(), 0);
+    EXPECT_EQ(ReadWholeFile(service.WritePath("up.bin")), bytes);
+}
+
+TEST(WriteTransfer, EndsOnEmptyFinalBlockAndOnFullBlocksOverBlockSize)
+{
+    ServiceHarness service;
+    Peer peer(service.port);
+    peer.Send(RequestPacket(2, "w"));
+    ASSERT_EQ(peer.Receive(), AckPacket(0));
+    const std::string wide = RandomBytes(600, 6); // 604 bytes: a full block, not the last
+    peer.Send(DataPacket(1, wide));
+    EXPECT_EQ(peer.Receive(), AckPacket(1));
+    EXPECT_EQ(service.status.Last(), "Write Block 1 600 bytes");
+    peer.Send(DataPacket(2, ""));
+    EXPECT_EQ(peer.Receive(), AckPacket(2));
+    EXPECT_EQ(service.status.Last(), "Finished");
+    EXPECT_EQ(service.TableSize(), 0);
+    EXPECT_EQ(ReadWholeFile(service.WritePath("w")), wide);
+}
+
+TEST(WriteTransfer, EmptiesExistingFileAtRequest)
+{
+    ServiceHarness service;
+    WriteWholeFile(service.WritePath("old"), "previous content");
+    Peer peer(service.port);
+    peer.Send(RequestPacket(2, "old"));
+    ASSERT_EQ(peer.Receive(), AckPacket(0));
+    EXPECT_EQ(ReadWholeFile(service.WritePath("old")), "");
+}
+
+TEST(WriteTransfer, IgnoresRepeatedAndUnmatchedData)
+{
+    ServiceHarness service;
+    Peer peer(service.port);
+    Peer stranger(service.port);
+    peer.Send(RequestPacket(2, "w"));
+    ASSERT_EQ(peer.Receive(), AckPacket(0));
+    peer.Send(DataPacket(1, std::string(512, 'x')));
+    ASSERT_EQ(peer.Receive(), AckPacket(1));
+    const auto textsBefore = service.status.texts;
+
+    peer.Send(DataPacket(1, std::string(512, 'y')));  // repeated
+    peer.Send(DataPacket(3, std::string(512, 'z')));  // ahead of its turn
+    stranger.Send(DataPacket(2, std::string(10, 's'))); // no transfer of its own
+    EXPECT_TRUE(peer.Drain().empty());
+    EXPECT_TRUE(stranger.Drain().empty());
+    EXPECT_EQ(service.status.texts, textsBefore);
+    EXPECT_TRUE(service.boxes.empty());
+
+    peer.Send(DataPacket(2, "end"));
+    EXPECT_EQ(peer.Receive(), AckPacket(2));
+    EXPECT_EQ(ReadWholeFile(service.WritePath("w")), std::string(512, 'x') + "end");
+}
+
+TEST(WriteTransfer, TwoRequestsFromSamePeerTakeBlocksNewestFirst)
+{
+    ServiceHarness service;
+    Peer peer(service.port);
+    peer.Send(RequestPacket(2, "older"));
+    ASSERT_EQ(peer.Receive(), AckPacket(0));
+    peer.Send(RequestPacket(2, "newer"));
+    ASSERT_EQ(peer.Receive(), AckPacket(0));
+    peer.Send(DataPacket(1, std::string(512, 'n')));
+    EXPECT_EQ(peer.Receive(), AckPacket(1));
+    peer.Send(DataPacket(1, std::string(512, 'o'))); // only the older one still expects 1
+    EXPECT_EQ(peer.Receive(), AckPacket(1));
+    peer.Send(DataPacket(2, "N"));
+    EXPECT_EQ(peer.Receive(), AckPacket(2));
+    peer.Send(DataPacket(2, "O"));
+    EXPECT_EQ(peer.Receive(), AckPacket(2));
+    EXPECT_EQ(ReadWholeFile(service.WritePath("newer")), std::string(512, 'n') + "N");
+    EXPECT_EQ(ReadWholeFile(service.WritePath("older")), std::string(512, 'o') + "O");
+}
+
+TEST(WriteTransfer, StopsAtBlock65535)
+{
+    ServiceHarness service;
+    Peer peer(service.port);
+    peer.Send(RequestPacket(2, "w"));
+    ASSERT_EQ(peer.Receive(), AckPacket(0));
+    service.server.Head()->block = 65534;
+    peer.Send(DataPacket(65535, std::string(512, 'x')));
+    EXPECT_EQ(peer.Receive(), AckPacket(65535));
+    peer.Send(DataPacket(0, "x"));
+    EXPECT_TRUE(peer.Drain().empty());
+    EXPECT_EQ(service.TableSize(), 1);
+}
+
+TEST(WriteTransfer, RefusesWhenDisabledOrFileCannotBeCreated)
+{
+    ServiceHarness service;
+    Peer peer(service.port);
+    service.enableWrite = 0;
+    for (const char* name : {"w", "../w"}) { // the enable test comes before the name test
+        peer.Send(RequestPacket(2, name));
+        auto reply = peer.Receive();
+        EXPECT_EQ(reply, ErrorPacket(2, "Write not permitted"));
+        EXPECT_EQ(reply->size(), 24u);
+        EXPECT_EQ(service.status.Last(), std::string("Write Rejected for ") + name);
+    }
+    service.enableWrite = 1;
+    for (const std::string& dir : {std::string(), service.writeDir + "/missing"}) {
+        service.writeDir = dir;
+        peer.Send(RequestPacket(2, "w"));
+        auto reply = peer.Receive();
+        EXPECT_EQ(reply, ErrorPacket(3, "File Open Failed"));
+        EXPECT_EQ(reply->size(), 21u);
+        EXPECT_EQ(service.status.Last(), "File Open Failedfor w");
+    }
+    EXPECT_EQ(service.TableSize(), 0);
+    EXPECT_FALSE(QFile::exists(service.root.filePath("write/w")));
+}
+
+namespace {
+// Lets files grow to no more than limit bytes while it lives.
+struct FileSizeLimit {
+    explicit FileSizeLimit(rlim_t limit)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit lowered = saved;
+        lowered.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+    }
+    rlimit saved{};
+    void (*previousHandler)(int);
+};
+} // namespace
+
+TEST(WriteTransfer, FailedWriteIsNeverAcknowledged)
+{
+    // Small files fail at the final close, big ones at an fwrite on the way.
+    for (int blocks : {3, 20}) {
+        ServiceHarness service;
+        Peer peer(service.port);
+        peer.Send(RequestPacket(2, "full"));
+        ASSERT_EQ(peer.Receive(), AckPacket(0));
+        std::optional<std::string> reply;
+        int block = 1;
+        {
+            FileSizeLimit limit(1000);
+            for (; block <= blocks + 1; ++block) {
+                peer.Send(DataPacket(static_cast<std::uint16_t>(block), std::string(block <= blocks ? 512 : 10, 'd')));
+                reply = peer.Receive();
+                if (reply != AckPacket(static_cast<std::uint16_t>(block)))
+                    break;
+            }
+        }
+        EXPECT_EQ(reply, ErrorPacket(3, "Disk full or allocation exceeded")) << blocks;
+        EXPECT_EQ(service.status.Last(), "Write Failed for Block " + std::to_string(block)) << blocks;
+        if (blocks == 20)
+            EXPECT_LE(block, blocks) << "a full block's fwrite should have failed";
+        EXPECT_EQ(service.TableSize(), 0);
+        EXPECT_EQ(ReadWholeFile(service.WritePath("full")), std::string(1000, 'd'));
+    }
+}

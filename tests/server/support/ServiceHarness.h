@@ -1,0 +1,83 @@
+#pragma once
+// The service on a loopback port of its own, with the status line and the
+// message boxes recorded, and scripted peers that speak raw datagrams to it
+// while the Qt event loop runs the service.
+#include "server/StatusLine.h"
+#include "server/TftpSocket.h"
+
+#include <QTemporaryDir>
+#include <netinet/in.h>
+#include <optional>
+#include <string>
+#include <vector>
+
+class StatusRecorder : public CStatusLine {
+public:
+    void SetWindowText(const std::string& text) override { texts.push_back(text); }
+    std::string Last() const { return texts.empty() ? std::string("<none>") : texts.back(); }
+    std::vector<std::string> texts;
+};
+
+// Runs the Qt event loop for about ms milliseconds.
+void PumpEvents(int ms);
+
+std::string RequestPacket(std::uint16_t opcode, const std::string& name, const std::string& mode = "octet");
+std::string DataPacket(std::uint16_t block, const std::string& data);
+std::string AckPacket(std::uint16_t block);
+std::string ErrorPacket(std::uint16_t code, const std::string& message);
+std::uint16_t OpcodeOf(const std::string& packet);
+std::uint16_t BlockOf(const std::string& packet);
+
+std::string RandomBytes(std::size_t count, unsigned seed);
+std::string ReadWholeFile(const std::string& path);
+void WriteWholeFile(const std::string& path, const std::string& bytes);
+
+// A client socket on an ephemeral loopback port.
+class Peer {
+public:
+    explicit Peer(unsigned short serverPort);
+    ~Peer();
+    Peer(const Peer&) = delete;
+    Peer& operator=(const Peer&) = delete;
+
+    void Send(const std::string& packet);
+    // The next datagram from the server, pumping events meanwhile; nothing
+    // when none comes within timeoutMs.
+    std::optional<std::string> Receive(int timeoutMs = 2000);
+    // Pumps events for quietMs and returns every datagram that arrived.
+    std::vector<std::string> Drain(int quietMs = 50);
+    unsigned short Port() const;
+
+    // RRQ and ACKs up to the final block; the file's bytes, or nothing when
+    // the transfer did not complete. Each DATA packet's length is recorded.
+    std::optional<std::string> Download(const std::string& name, std::vector<int>* lengths = nullptr);
+    // WRQ and DATA blocks; true when every block was acknowledged.
+    bool Upload(const std::string& name, const std::string& bytes);
+
+private:
+    int m_socket;
+    sockaddr_in m_server{};
+};
+
+// A started service with a search directory list, a write directory and a
+// recorder for boxes; writes enabled. The real timer's ticks reach nothing:
+// g_server is cleared, so tests drive OnTimerTick themselves.
+class ServiceHarness {
+public:
+    ServiceHarness();
+    ~ServiceHarness();
+
+    std::string SearchDir(int index) const;
+    std::string WritePath(const std::string& name) const;
+    void PutFile(int searchIndex, const std::string& name, const std::string& bytes);
+    int TableSize() const;
+
+    QTemporaryDir root;
+    int enableWrite = 1;
+    std::string writeDir;
+    std::vector<std::string> searchDirs;
+    StatusRecorder status;
+    std::vector<std::string> boxes;
+    CTftpSocket server{0};
+    unsigned short port = 0;
+};
