@@ -1,0 +1,80 @@
+// The transfer table: newest record first, removal from any place, and the
+// peer that a record belongs to.
+#include "support/ServiceHarness.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <memory>
+
+static std::vector<unsigned short> PeerPorts(const ServiceHarness& service)
+{
+    std::vector<unsigned short> ports;
+    for (CTransfer* t = service.server.Head(); t; t = t->next)
+        ports.push_back(ntohs(t->peer.sin_port));
+    return ports;
+}
+
+static CTransfer* Nth(const ServiceHarness& service, int index)
+{
+    CTransfer* t = service.server.Head();
+    while (index--)
+        t = t->next;
+    return t;
+}
+
+TEST(TransferTable, KeepsOrderWhenRecordsAreRemoved)
+{
+    const struct {
+        std::vector<int> removed; // indexes into the table as it stands at each removal
+        std::vector<int> left;    // peers, by the order of their requests
+    } cases[] = {
+        {{1}, {3, 1, 0}},  // from the middle
+        {{3}, {3, 2, 1}},  // the last
+        {{0}, {2, 1, 0}},  // the first
+        {{0, 0, 0, 0}, {}}, // down to an empty table
+    };
+    for (const auto& c : cases) {
+        ServiceHarness service;
+        service.PutFile(0, "f", std::string(2000, 'f'));
+        std::vector<std::unique_ptr<Peer>> peers;
+        for (int i = 0; i < 4; ++i) {
+            peers.push_back(std::make_unique<Peer>(service.port));
+            peers.back()->Send(RequestPacket(1, "f"));
+            ASSERT_TRUE(peers.back()->Receive());
+        }
+        for (int index : c.removed)
+            service.server.RemoveTransfer(Nth(service, index));
+        std::vector<unsigned short> expected;
+        for (int i : c.left)
+            expected.push_back(peers[static_cast<std::size_t>(i)]->Port());
+        EXPECT_EQ(PeerPorts(service), expected);
+        EXPECT_EQ(service.server.Head() == nullptr, c.left.empty());
+    }
+}
+
+TEST(TransferTable, RecordKeepsRequestersAddressAndFreshCounters)
+{
+    ServiceHarness service;
+    service.PutFile(0, "f", std::string(513 * 3, 'f'));
+    Peer peer(service.port);
+    peer.Send(RequestPacket(1, "f"));
+    ASSERT_TRUE(peer.Receive());
+    peer.Send(RequestPacket(2, "w"));
+    ASSERT_TRUE(peer.Receive());
+
+    const CTransfer* write = Nth(service, 0);
+    const CTransfer* read = Nth(service, 1);
+    EXPECT_EQ(read->block, 1);
+    EXPECT_EQ(read->totalBlocks, 3);
+    EXPECT_EQ(read->isWrite, 0);
+    EXPECT_EQ(write->block, 0);
+    EXPECT_EQ(write->isWrite, 1);
+    for (const CTransfer* t : {read, write}) {
+        EXPECT_EQ(t->replyTimeout, 6);
+        EXPECT_EQ(t->lifetime, 3600);
+        EXPECT_EQ(t->retries, 0);
+        EXPECT_EQ(t->peer.sin_family, AF_INET);
+        EXPECT_EQ(ntohs(t->peer.sin_port), peer.Port());
+        EXPECT_EQ(ntohl(t->peer.sin_addr.s_addr), INADDR_LOOPBACK);
+    }
+}
