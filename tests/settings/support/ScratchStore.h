@@ -1,0 +1,144 @@
+#pragma once
+// Test helpers around the registry's store file: a fresh folder in place of
+// /var/lib/vantrel, direct access to the file as an administrator has it, and
+// a way to run code without root's rights. Header only, so that the registry's
+// own tests can use it too.
+#include "platform/Registry.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+using Bytes = std::vector<BYTE>;
+
+inline Bytes BytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+// A value as the store's reg_values table holds it.
+struct StoredValue {
+  std::string key;
+  std::string name;
+  DWORD type;
+  Bytes data;
+  bool operator==(const StoredValue&) const = default;
+};
+
+inline void PrintTo(const StoredValue& value, std::ostream* out) {
+  *out << value.key << "|" << value.name << "|" << value.type << "|" << value.data.size()
+       << " bytes";
+}
+
+// Puts HKEY_LOCAL_MACHINE in <fresh folder>/hklm.db for the test's span. The
+// folder may be entered by every account, so that an unprivileged child can
+// reach it.
+class CScratchStore {
+public:
+  CScratchStore() {
+    char pattern[] = "/tmp/vantrel-registry-XXXXXX";
+    m_folder = mkdtemp(pattern);
+    std::filesystem::permissions(m_folder, std::filesystem::perms(0755));
+    m_file = m_folder + "/hklm.db";
+    RegSetStoreFile(HKEY_LOCAL_MACHINE, m_file);
+  }
+  CScratchStore(const CScratchStore&) = delete;
+  CScratchStore& operator=(const CScratchStore&) = delete;
+  ~CScratchStore() {
+    // A path that can never be created, so a stray use fails rather than
+    // landing anywhere.
+    RegSetStoreFile(HKEY_LOCAL_MACHINE, "/dev/null/no-store/hklm.db");
+    std::error_code error;
+    std::filesystem::permissions(m_folder, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, error);
+    std::filesystem::remove_all(m_folder, error);
+  }
+
+  const std::string& Folder() const { return m_folder; }
+  const std::string& File() const { return m_file; }
+
+  std::string Contents() const {
+    std::ifstream in(m_file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  void Replace(const std::string& contents) const {
+    std::ofstream(m_file, std::ios::binary | std::ios::trunc) << contents;
+  }
+
+  // Runs statements on the file through the SQLite library; false on error.
+  bool Execute(const std::string& sql) const {
+    sqlite3* db = nullptr;
+    bool ok = sqlite3_open(m_file.c_str(), &db) == SQLITE_OK &&
+              sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ok;
+  }
+
+  std::vector<std::string> Keys() const {
+    std::vector<std::string> keys;
+    ForEachRow("SELECT path FROM reg_keys ORDER BY path", [&](sqlite3_stmt* row) {
+      keys.push_back(reinterpret_cast<const char*>(sqlite3_column_text(row, 0)));
+    });
+    return keys;
+  }
+
+  std::vector<StoredValue> Values() const {
+    std::vector<StoredValue> values;
+    ForEachRow("SELECT key, name, type, data FROM reg_values ORDER BY key, name",
+               [&](sqlite3_stmt* row) {
+                 const BYTE* data = static_cast<const BYTE*>(sqlite3_column_blob(row, 3));
+                 values.push_back({reinterpret_cast<const char*>(sqlite3_column_text(row, 0)),
+                                   reinterpret_cast<const char*>(sqlite3_column_text(row, 1)),
+                                   static_cast<DWORD>(sqlite3_column_int64(row, 2)),
+                                   Bytes(data, data + sqlite3_column_bytes(row, 3))});
+               });
+    return values;
+  }
+
+private:
+  void ForEachRow(const char* sql, const std::function<void(sqlite3_stmt*)>& onRow) const {
+    sqlite3* db = nullptr;
+    sqlite3_stmt* statement = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open_v2(m_file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr));
+    ASSERT_EQ(SQLITE_OK, sqlite3_prepare_v2(db, sql, -1, &statement, nullptr)) << sqlite3_errmsg(db);
+    while (sqlite3_step(statement) == SQLITE_ROW) onRow(statement);
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+  }
+
+  std::string m_folder;
+  std::string m_file;
+};
+
+// Runs body in a child process and returns its exit code. As root the child
+// first becomes the account nobody, because access(2) and file modes grant
+// root everything; otherwise the caller's own rights already apply.
+inline int RunWithoutRoot(const std::function<int()>& body) {
+  const pid_t child = fork();
+  if (child == 0) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(100);
+    _exit(body());
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 101;
+}
+
+// The output of the sqlite3 command-line tool run on file with sql.
+inline std::string RunSqliteTool(const std::string& file, const std::string& sql) {
+  const std::string command = "sqlite3 '" + file + "' \"" + sql + "\"";
+  std::string output;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
+    pclose(pipe);
+  }
+  return output;
+}
