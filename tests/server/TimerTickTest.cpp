@@ -1,0 +1,224 @@
+// The 500 ms tick, driven directly: resends of read transfers, re-acknowledged
+// writes, the lifetime that ends every transfer, and the walk of the table.
+#include "support/ServiceHarness.h"
+
+#include <QElapsedTimer>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+static void Tick(ServiceHarness& service, int count = 1)
+{
+    for (int i = 0; i < count; ++i)
+        service.server.OnTimerTick();
+}
+
+static int OpenFileCount()
+{
+    auto fds = std::filesystem::directory_iterator("/proc/self/fd");
+    return static_cast<int>(std::distance(std::filesystem::begin(fds), std::filesystem::end(fds)));
+}
+
+// Requests the file and acknowledges blocks 1 to lastAcked; returns the DATA
+// packet that came after them.
+static std::string DownloadUpTo(Peer& peer, const std::string& name, int lastAcked)
+{
+    peer.Send(RequestPacket(1, name));
+    std::string data = peer.Receive().value_or("");
+    for (int block = 1; block <= lastAcked; ++block) {
+        peer.Send(AckPacket(static_cast<std::uint16_t>(block)));
+        data = peer.Receive().value_or("");
+    }
+    return data;
+}
+
+TEST(TimerTick, ResendsThreeTimesThenGivesUpAndExpires)
+{
+    ServiceHarness service;
+    service.PutFile(0, "f", RandomBytes(10 * 512 + 1, 7));
+    Peer peer(service.port);
+    const int filesBefore = OpenFileCount();
+    const std::string block5 = DownloadUpTo(peer, "f", 4);
+    ASSERT_EQ(BlockOf(block5), 5);
+
+    for (int tick = 1; tick <= 24; ++tick) {
+        Tick(service);
+        auto sent = peer.Receive(0);
+        if (tick % 6 || tick == 24) {
+            EXPECT_FALSE(sent) << tick;
+            continue;
+        }
+        EXPECT_EQ(sent, block5) << tick;
+        EXPECT_EQ(service.status.Last(), "ReSent Block 5 [" + std::to_string(tick / 6) + " total errors]");
+    }
+    EXPECT_EQ(service.status.Last(), "ReSent Block 5 fail");
+
+    peer.Send(AckPacket(5)); // too late: ignored without a word
+    EXPECT_TRUE(peer.Drain().empty());
+    EXPECT_EQ(service.status.Last(), "ReSent Block 5 fail");
+
+    Tick(service, 3600 - 24 - 1);
+    EXPECT_TRUE(peer.Drain(0).empty());
+    EXPECT_EQ(service.TableSize(), 1);
+    EXPECT_EQ(OpenFileCount(), filesBefore + 1);
+    Tick(service);
+    EXPECT_EQ(service.status.Last(), "Aborted connection");
+    EXPECT_EQ(service.TableSize(), 0);
+    EXPECT_EQ(OpenFileCount(), filesBefore);
+}
+
+TEST(TimerTick, ResendsAreCountedOverWholeTransfer)
+{
+    ServiceHarness service;
+    service.PutFile(0, "f", RandomBytes(4 * 512, 8));
+    Peer peer(service.port);
+    DownloadUpTo(peer, "f", 0);
+    Tick(service, 6);
+    EXPECT_EQ(BlockOf(peer.Receive(0).value_or("")), 1);
+    peer.Send(AckPacket(1));
+    EXPECT_EQ(BlockOf(peer.Receive().value_or("")), 2);
+    Tick(service, 12);
+    EXPECT_EQ(peer.Drain(0).size(), 2u);
+    EXPECT_EQ(service.status.Last(), "ReSent Block 2 [3 total errors]");
+    Tick(service, 6);
+    EXPECT_TRUE(peer.Drain(0).empty());
+    EXPECT_EQ(service.status.Last(), "ReSent Block 2 fail");
+}
+
+TEST(TimerTick, ResentFinalBlockEndsTransferWhenAcknowledged)
+{
+    ServiceHarness service;
+    const std::string bytes = RandomBytes(700, 9);
+    service.PutFile(0, "f", bytes);
+    Peer peer(service.port);
+    const std::string last = DownloadUpTo(peer, "f", 1);
+    ASSERT_EQ(last.size(), 4u + 188u);
+    Tick(service, 6);
+    EXPECT_EQ(peer.Receive(0), last);
+    EXPECT_EQ(service.status.Last(), "ReSent Block 2 [1 total errors]");
+    peer.Send(AckPacket(2));
+    EXPECT_TRUE(peer.Drain().empty());
+    EXPECT_EQ(service.status.Last(), "Finished");
+    EXPECT_EQ(service.TableSize(), 0);
+}
+
+TEST(TimerTick, StalledWriteIsReacknowledgedUntilLifetimeEnds)
+{
+    ServiceHarness service;
+    Peer peer(service.port);
+    peer.Send(RequestPacket(2, "w"));
+    ASSERT_EQ(peer.Receive(), AckPacket(0));
+    peer.Send(DataPacket(1, std::string(512, 'w')));
+    ASSERT_EQ(peer.Receive(), AckPacket(1));
+
+    int reacknowledged = 0;
+    for (int tick = 1; tick < 3600; ++tick) {
+        Tick(service);
+        if (auto ack = peer.Receive(0)) {
+            EXPECT_EQ(*ack, AckPacket(1));
+            EXPECT_EQ(tick % 6, 0) << tick;
+            ++reacknowledged;
+        }
+    }
+    EXPECT_EQ(reacknowledged, 599);
+    EXPECT_EQ(service.status.Last(), "Reacknowledge Block 1");
+    // On tick 3600 both counters reach 0: aborted, nothing resent.
+    Tick(service);
+    EXPECT_FALSE(peer.Receive(0));
+    EXPECT_EQ(service.status.Last(), "Aborted connection");
+    EXPECT_EQ(service.TableSize(), 0);
+    EXPECT_EQ(ReadWholeFile(service.WritePath("w")), std::string(512, 'w'));
+}
+
+TEST(TimerTick, LifetimeEndsTransferEvenWhilePacketsFlow)
+{
+    ServiceHarness service;
+    service.PutFile(0, "f", RandomBytes(400000, 10));
+    Peer peer(service.port);
+    std::uint16_t block = BlockOf(DownloadUpTo(peer, "f", 0));
+    for (int tick = 1; tick < 3600; ++tick) {
+        Tick(service);
+        if (tick % 5 == 0) {
+            peer.Send(AckPacket(block));
+            block = BlockOf(peer.Receive().value_or(""));
+        }
+    }
+    EXPECT_EQ(block, 720);
+    EXPECT_EQ(service.TableSize(), 1);
+    Tick(service);
+    EXPECT_EQ(service.status.Last(), "Aborted connection");
+    EXPECT_EQ(service.TableSize(), 0);
+    EXPECT_TRUE(peer.Drain(0).empty()); // nothing is sent to the peer
+}
+
+TEST(TimerTick, WalkAfterRemovalResumesBehindFirstRecord)
+{
+    const struct {
+        int expiring;                    // position from the first record
+        std::vector<int> replyTimeouts; // of the records left, first to last
+    } cases[] = {
+        {2, {5, 4, 5}}, // the second is counted twice
+        {0, {6, 5, 5}}, // the new first is not counted at all
+        {3, {5, 4, 4}}, // all but the first are counted twice
+    };
+    for (const auto& c : cases) {
+        ServiceHarness service;
+        service.PutFile(0, "f", std::string(2000, 'f'));
+        std::vector<std::unique_ptr<Peer>> peers;
+        for (int i = 0; i < 4; ++i) {
+            peers.push_back(std::make_unique<Peer>(service.port));
+            peers.back()->Send(RequestPacket(1, "f"));
+            ASSERT_TRUE(peers.back()->Receive());
+        }
+        CTransfer* expiring = service.server.Head();
+        for (int i = 0; i < c.expiring; ++i)
+            expiring = expiring->next;
+        expiring->lifetime = 1;
+        Tick(service);
+        std::vector<int> replyTimeouts;
+        for (CTransfer* t = service.server.Head(); t; t = t->next)
+            replyTimeouts.push_back(t->replyTimeout);
+        EXPECT_EQ(replyTimeouts, c.replyTimeouts) << c.expiring;
+        EXPECT_EQ(service.status.Last(), "Aborted connection");
+    }
+}
+
+TEST(TimerTick, ResendAfterBlockCounterWrapsSendsRightBytes)
+{
+    ServiceHarness service;
+    constexpr std::size_t kBlocks = 65536;
+    const std::string bytes = RandomBytes(kBlocks * 512 + 100, 11);
+    service.PutFile(0, "big", bytes);
+    Peer peer(service.port);
+    const std::string wrapped = DownloadUpTo(peer, "big", 65535);
+    ASSERT_EQ(BlockOf(wrapped), 0);
+    EXPECT_EQ(wrapped.substr(4), bytes.substr((kBlocks - 1) * 512, 512));
+
+    Tick(service, 6);
+    EXPECT_EQ(peer.Receive(0), wrapped);
+    peer.Send(AckPacket(0));
+    auto last = peer.Receive();
+    ASSERT_TRUE(last);
+    EXPECT_EQ(BlockOf(*last), 1);
+    EXPECT_EQ(last->substr(4), bytes.substr(kBlocks * 512));
+    peer.Send(AckPacket(1));
+    peer.Drain(10);
+    EXPECT_EQ(service.status.Last(), "Finished");
+}
+
+TEST(TimerTick, RealTimerResendsAfterAboutThreeSeconds)
+{
+    ServiceHarness service;
+    g_server = &service.server;
+    service.PutFile(0, "f", "short");
+    Peer peer(service.port);
+    peer.Send(RequestPacket(1, "f"));
+    const auto first = peer.Receive();
+    QElapsedTimer sinceSend;
+    sinceSend.start();
+    ASSERT_TRUE(first);
+    const auto resent = peer.Receive(5000);
+    const qint64 elapsed = sinceSend.elapsed();
+    EXPECT_EQ(resent, first);
+    EXPECT_GE(elapsed, 2500);
+    EXPECT_LE(elapsed, 3500);
+}
