@@ -1,0 +1,59 @@
+#pragma once
+// The main window (template 102): the search directories with ADD and Remove,
+// the Write Directory field, the two switches, the status line, About and
+// Exit. It owns the settings for the whole run and the TFTP service, which
+// reads three of them live at each request.
+#include "server/TftpSocket.h"
+#include "settings/SettingsStore.h"
+#include "ui/Controls.h"
+#include "ui/Dialog.h"
+#include "ui/DirEdit.h"
+
+#include <QIcon>
+
+#include <string>
+#include <vector>
+
+// The About entry appended to the system menu.
+constexpr UINT IDM_ABOUTBOX = 0x0010;
+
+class CServerDlg : public CDialog {
+    Q_OBJECT
+public:
+    // The service listens on port; the program always uses 69.
+    explicit CServerDlg(UINT port = 69);
+
+    void LoadSettings();
+    void SaveSettings();
+
+    // A save-direction exchange first, however the window was closed.
+    BOOL DestroyWindow() override;
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnCommand(int id, int notification) override;
+    void OnSysCommand(UINT id) override;
+    void OnSystemMenuRequest(const QPoint& globalPos) override;
+
+    void OnAddSearchDir();
+    void OnRemoveSearchDir();
+    void OnSettingChanged();
+    void OnAbout();
+    QIcon OnQueryDragIcon() const { return m_hIcon; }
+
+    // Declaration order matters: m_server refers to the settings before it and
+    // so is torn down before them.
+    CEdit m_status;
+    CListBox m_searchDirList;
+    std::string m_writeDir;
+    int m_enableWrite = 0;
+    int m_runMinimized = 0;
+    CDirEdit m_writeDirEdit;
+    std::vector<std::string> m_searchDirs;
+    CTftpSocket m_server;
+    std::string m_lastSearchDir; // where the next ADD starts; never stored
+    QIcon m_hIcon;
+
+private:
+    CSettingsFields Fields();
+    void AddAboutToSystemMenu();
+};

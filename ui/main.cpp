@@ -1,0 +1,17 @@
+// The entry point: the framework's part of start-up around CServerApp.
+#include "platform/HeadlessDisplay.h"
+#include "platform/MessageBox.h"
+#include "ui/ServerApp.h"
+
+#include <QApplication>
+
+CServerApp theApp;
+
+int main(int argc, char** argv)
+{
+    UseOffscreenWithoutDisplay();
+    QApplication application(argc, argv);
+    AfxSetAppName(AppNameFromPath(argv[0]));
+    theApp.InitInstance();
+    return 0;
+}
