@@ -1,0 +1,100 @@
+// The socket layer: binding, one datagram per receive, oversized datagrams
+// dropped whole, and notifications through the event loop.
+#include "platform/AsyncSocket.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+class RecordingSocket : public CAsyncSocket {
+public:
+    void OnReceive(int) override
+    {
+        char buffer[1024];
+        sockaddr_in from{};
+        socklen_t length = sizeof from;
+        results.push_back(ReceiveFrom(buffer, sizeof buffer, reinterpret_cast<sockaddr*>(&from), &length));
+        if (results.back() > 0)
+            texts.emplace_back(buffer, static_cast<std::size_t>(results.back()));
+    }
+    std::vector<int> results;
+    std::vector<std::string> texts;
+};
+
+sockaddr_in Loopback(unsigned short port)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
+void PumpUntil(const std::function<bool()>& done)
+{
+    QDeadlineTimer deadline(2000);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+} // namespace
+
+TEST(AsyncSocket, TakenPortFailsToBind)
+{
+    CAsyncSocket first;
+    ASSERT_TRUE(first.Create(0));
+    const unsigned short port = first.GetLocalPort();
+    EXPECT_NE(port, 0);
+    CAsyncSocket second;
+    EXPECT_FALSE(second.Create(port));
+    EXPECT_EQ(second.GetLocalPort(), 0);
+    first.Close();
+    EXPECT_TRUE(second.Create(port));
+    EXPECT_FALSE(second.Create(0)); // already has a socket
+}
+
+TEST(AsyncSocket, DeliversOneDatagramPerReceiveAndDropsOversizedOnes)
+{
+    RecordingSocket server;
+    ASSERT_TRUE(server.Create(0));
+    CAsyncSocket client;
+    ASSERT_TRUE(client.Create(0, SOCK_DGRAM, 0));
+    const sockaddr_in to = Loopback(server.GetLocalPort());
+    const auto* target = reinterpret_cast<const sockaddr*>(&to);
+    const std::string sizes[] = {"first", std::string(1025, 'x'), std::string(1024, 'y'), "", "last"};
+    for (const std::string& datagram : sizes)
+        EXPECT_EQ(client.SendTo(datagram.data(), static_cast<int>(datagram.size()), target, sizeof to),
+                  static_cast<int>(datagram.size()));
+
+    PumpUntil([&] { return server.texts.size() == 3; });
+    EXPECT_EQ(server.texts, (std::vector<std::string>{"first", std::string(1024, 'y'), "last"}));
+    EXPECT_EQ(server.results, (std::vector<int>{5, 0, 1024, 0, 4}));
+}
+
+TEST(AsyncSocket, ReportsSourceAddressAndNothingWaiting)
+{
+    CAsyncSocket server;
+    ASSERT_TRUE(server.Create(0, SOCK_DGRAM, 0));
+    CAsyncSocket client;
+    ASSERT_TRUE(client.Create(0, SOCK_DGRAM, 0, "127.0.0.1"));
+    char buffer[16];
+    sockaddr_in from{};
+    socklen_t length = sizeof from;
+    EXPECT_LT(server.ReceiveFrom(buffer, sizeof buffer, reinterpret_cast<sockaddr*>(&from), &length), 0);
+
+    const sockaddr_in to = Loopback(server.GetLocalPort());
+    client.SendTo("hi", 2, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    EXPECT_EQ(server.ReceiveFrom(buffer, sizeof buffer, reinterpret_cast<sockaddr*>(&from), &length), 2);
+    EXPECT_EQ(length, sizeof from);
+    EXPECT_EQ(ntohs(from.sin_port), client.GetLocalPort());
+    EXPECT_EQ(ntohl(from.sin_addr.s_addr), INADDR_LOOPBACK);
+
+    CAsyncSocket invalid;
+    EXPECT_FALSE(invalid.Create(0, SOCK_DGRAM, FD_READ, "not an address"));
+    EXPECT_FALSE(invalid.Create(0, SOCK_STREAM));
+}
