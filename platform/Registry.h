@@ -14,6 +14,7 @@ using HKEY = RegKeyHandle*;
 extern const HKEY HKEY_LOCAL_MACHINE;
 
 constexpr DWORD REG_SZ = 1;
+constexpr DWORD REG_BINARY = 3;
 constexpr DWORD REG_DWORD = 4;
 
 constexpr DWORD REG_OPTION_NON_VOLATILE = 0;

@@ -37,6 +37,15 @@ inline void PrintTo(const StoredValue& value, std::ostream* out) {
        << " bytes";
 }
 
+// Before any test runs, the store is pointed where nothing can be made, so a
+// test that forgets its scratch store can never reach /var/lib/vantrel.
+class CStoreOutOfReach : public ::testing::Environment {
+public:
+  void SetUp() override { RegSetStoreFile(HKEY_LOCAL_MACHINE, "/dev/null/no-store/hklm.db"); }
+};
+inline ::testing::Environment* const g_storeOutOfReach =
+    ::testing::AddGlobalTestEnvironment(new CStoreOutOfReach);
+
 // Puts HKEY_LOCAL_MACHINE in <fresh folder>/hklm.db for the test's span. The
 // folder may be entered by every account, so that an unprivileged child can
 // reach it.
@@ -52,9 +61,7 @@ public:
   CScratchStore(const CScratchStore&) = delete;
   CScratchStore& operator=(const CScratchStore&) = delete;
   ~CScratchStore() {
-    // A path that can never be created, so a stray use fails rather than
-    // landing anywhere.
-    RegSetStoreFile(HKEY_LOCAL_MACHINE, "/dev/null/no-store/hklm.db");
+    CStoreOutOfReach().SetUp();
     std::error_code error;
     std::filesystem::permissions(m_folder, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, error);
@@ -131,14 +138,20 @@ inline int RunWithoutRoot(const std::function<int()>& body) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 101;
 }
 
-// The output of the sqlite3 command-line tool run on file with sql.
-inline std::string RunSqliteTool(const std::string& file, const std::string& sql) {
-  const std::string command = "sqlite3 '" + file + "' \"" + sql + "\"";
+// The output of the sqlite3 command-line tool running script on file, as an
+// administrator would.
+inline std::string RunSqliteTool(const std::string& file, const std::string& script) {
+  char scriptFile[] = "/tmp/vantrel-sql-XXXXXX";
+  close(mkstemp(scriptFile));
+  std::ofstream(scriptFile) << script;
+  const std::string command =
+      std::string("sqlite3 -batch -init /dev/null '") + file + "' < " + scriptFile + " 2>&1";
   std::string output;
   if (FILE* pipe = popen(command.c_str(), "r")) {
     char buffer[256];
     while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
     pclose(pipe);
   }
+  unlink(scriptFile);
   return output;
 }

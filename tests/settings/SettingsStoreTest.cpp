@@ -1,0 +1,250 @@
+#include "settings/SettingsStore.h"
+
+#include "platform/MessageBox.h"
+#include "tests/settings/support/ScratchStore.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace {
+
+const char* const kSettings = "SOFTWARE\\Corvane\\TFTP\\Settings";
+
+struct Fields {
+  std::string writeDir;
+  int enableWrite = 0;
+  int runMinimized = 0;
+  std::vector<std::string> searchDirs;
+
+  CSettingsFields Refs() { return {writeDir, enableWrite, runMinimized, searchDirs}; }
+  bool operator==(const Fields&) const = default;
+};
+
+void PrintTo(const Fields& f, std::ostream* out) {
+  *out << "'" << f.writeDir << "' " << f.enableWrite << " " << f.runMinimized << " [";
+  for (const std::string& dir : f.searchDirs) *out << "'" << dir << "' ";
+  *out << "]";
+}
+
+Fields Load() {
+  Fields fields;
+  LoadSettings(fields.Refs());
+  return fields;
+}
+
+void Save(Fields fields) { SaveSettings(fields.Refs()); }
+
+Bytes Dword(DWORD number) {
+  return {static_cast<BYTE>(number), static_cast<BYTE>(number >> 8),
+          static_cast<BYTE>(number >> 16), static_cast<BYTE>(number >> 24)};
+}
+
+StoredValue Setting(const char* name, DWORD type, const Bytes& data) {
+  return {kSettings, name, type, data};
+}
+
+std::string Hex(const Bytes& data) {
+  std::string hex;
+  char digits[3];
+  for (BYTE byte : data) {
+    std::snprintf(digits, sizeof digits, "%02X", byte);
+    hex += digits;
+  }
+  return hex;
+}
+
+// Writes values straight into the file, as an administrator provisions them:
+// the two tables, a row for every key on each value's path, the values.
+void Provision(const CScratchStore& store, const std::vector<StoredValue>& values) {
+  std::string sql =
+      "BEGIN;"
+      "CREATE TABLE IF NOT EXISTS reg_keys (path TEXT PRIMARY KEY COLLATE NOCASE);"
+      "CREATE TABLE IF NOT EXISTS reg_values (key TEXT NOT NULL COLLATE NOCASE,"
+      " name TEXT NOT NULL COLLATE NOCASE, type INTEGER NOT NULL, data BLOB NOT NULL,"
+      " PRIMARY KEY (key, name));";
+  for (const StoredValue& value : values) {
+    for (std::size_t end = value.key.find('\\'); ; end = value.key.find('\\', end + 1)) {
+      sql += "INSERT OR IGNORE INTO reg_keys VALUES ('" + value.key.substr(0, end) + "');";
+      if (end == std::string::npos) break;
+    }
+    sql += "INSERT OR REPLACE INTO reg_values VALUES ('" + value.key + "', '" + value.name +
+           "', " + std::to_string(value.type) + ", X'" + Hex(value.data) + "');";
+  }
+  ASSERT_TRUE(store.Execute(sql + "COMMIT;"));
+}
+
+std::vector<std::string> Dirs(int count) {
+  std::vector<std::string> dirs;
+  for (int i = 0; i < count; ++i) dirs.push_back("C:\\dir" + std::to_string(i));
+  return dirs;
+}
+
+TEST(SettingsStore, FirstRunLoadsDefaultsAndSavesThemWithTheirByteCounts) {
+  CScratchStore store;
+  EXPECT_EQ(Fields{}, Load());
+  EXPECT_EQ((std::vector<std::string>{"SOFTWARE", "SOFTWARE\\Corvane", "SOFTWARE\\Corvane\\TFTP"}),
+            store.Keys())
+      << "the load makes the base key, not its sub-key";
+  EXPECT_TRUE(store.Values().empty());
+
+  Save(Load());
+  EXPECT_EQ(
+      "SOFTWARE\\Corvane\\TFTP\\Settings|EnableWrite|4|4|00000000\n"
+      "SOFTWARE\\Corvane\\TFTP\\Settings|ReadirCount|4|4|00000000\n"
+      "SOFTWARE\\Corvane\\TFTP\\Settings|RunMinimized|4|4|00000000\n"
+      "SOFTWARE\\Corvane\\TFTP\\Settings|WriteDir|1|0|\n",
+      RunSqliteTool(store.File(), "SELECT key, name, type, length(data), hex(data)"
+                                  " FROM reg_values ORDER BY name;"));
+}
+
+TEST(SettingsStore, SavedFieldsLoadBackAndAShorterListLeavesTheOldEntries) {
+  CScratchStore store;
+  const Fields five{"D:\\incoming", 1, 1, Dirs(5)};
+  Save(five);
+  EXPECT_EQ(five, Load());
+
+  const Fields two{"D:\\incoming", 0, 1, {"E:\\first", "E:\\second"}};
+  Save(two);
+  EXPECT_EQ(two, Load());
+  const std::vector<StoredValue> expected{
+      Setting("EnableWrite", REG_DWORD, Dword(0)),
+      Setting("ReadirCount", REG_DWORD, Dword(2)),
+      Setting("ReadirRoot-0", REG_SZ, BytesOf("E:\\first")),
+      Setting("ReadirRoot-1", REG_SZ, BytesOf("E:\\second")),
+      Setting("ReadirRoot-2", REG_SZ, BytesOf("C:\\dir2")),
+      Setting("ReadirRoot-3", REG_SZ, BytesOf("C:\\dir3")),
+      Setting("ReadirRoot-4", REG_SZ, BytesOf("C:\\dir4")),
+      Setting("RunMinimized", REG_DWORD, Dword(1)),
+      Setting("WriteDir", REG_SZ, BytesOf("D:\\incoming")),
+  };
+  EXPECT_EQ(expected, store.Values());
+}
+
+TEST(SettingsStore, StoredValuesLoadAsTheirBytesSay) {
+  struct Case {
+    const char* what;
+    std::vector<StoredValue> stored;
+    Fields expected;
+  };
+  const Case cases[] = {
+      {"no Settings key", {{"SOFTWARE\\Corvane\\TFTP\\Other", "WriteDir", REG_SZ, BytesOf("x")}}, {}},
+      {"an entry absent within the count",
+       {Setting("ReadirCount", REG_DWORD, Dword(3)), Setting("ReadirRoot-0", REG_SZ, BytesOf("a")),
+        Setting("ReadirRoot-2", REG_SZ, BytesOf("c"))},
+       {"", 0, 0, {"a", "", "c"}}},
+      {"a negative count",
+       {Setting("ReadirCount", REG_DWORD, Dword(0x80000000)),
+        Setting("ReadirRoot-0", REG_SZ, BytesOf("a"))},
+       {}},
+      {"a count of all ones", {Setting("ReadirCount", REG_DWORD, Dword(0xFFFFFFFF))}, {}},
+      {"a switch stored as 5", {Setting("EnableWrite", REG_DWORD, Dword(5))}, {"", 5, 0, {}}},
+      {"the write directory stored as a number",
+       {Setting("WriteDir", REG_DWORD, {'a', 'b', 0, 'c'})},
+       {"ab", 0, 0, {}}},
+      {"text with a terminating NUL",
+       {Setting("WriteDir", REG_SZ, BytesOf(std::string("C:\\tftp\0", 8)))},
+       {"C:\\tftp", 0, 0, {}}},
+      {"text without a terminating NUL", {Setting("WriteDir", REG_SZ, BytesOf("C:\\tftp"))},
+       {"C:\\tftp", 0, 0, {}}},
+      {"text with an embedded NUL",
+       {Setting("WriteDir", REG_SZ, BytesOf(std::string("C:\\a\0C:\\b", 9)))},
+       {"C:\\a", 0, 0, {}}},
+      {"numbers of more than 4 bytes",
+       {Setting("EnableWrite", REG_DWORD, {1, 0, 0, 0, 0}),
+        Setting("ReadirCount", REG_BINARY, {1, 0, 0, 0, 0, 0, 0, 0})},
+       {}},
+      {"numbers of fewer than 4 bytes",
+       {Setting("EnableWrite", REG_DWORD, {0x34, 0x12}), Setting("RunMinimized", REG_DWORD, {7}),
+        Setting("ReadirCount", REG_DWORD, {})},
+       {"", 0x1234, 7, {}}},
+      {"names in another letter case",
+       {{"software\\corvane\\tftp\\SETTINGS", "writedir", REG_SZ, BytesOf("x")},
+        {"software\\corvane\\tftp\\SETTINGS", "ENABLEWRITE", REG_DWORD, Dword(1)},
+        {"software\\corvane\\tftp\\SETTINGS", "readircount", REG_DWORD, Dword(1)},
+        {"software\\corvane\\tftp\\SETTINGS", "READIRROOT-0", REG_SZ, BytesOf("d")}},
+       {"x", 1, 0, {"d"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CScratchStore store;
+    Provision(store, c.stored);
+    EXPECT_EQ(c.expected, Load());
+  }
+}
+
+TEST(SettingsStore, AnEntryAbsentWithinTheCountIsSavedBackAsAnEmptyText) {
+  CScratchStore store;
+  Provision(store, {Setting("ReadirCount", REG_DWORD, Dword(2)),
+                    Setting("ReadirRoot-0", REG_SZ, BytesOf("a"))});
+  Save(Load());
+  EXPECT_EQ("1|0\n", RunSqliteTool(store.File(), "SELECT type, length(data) FROM reg_values"
+                                                 " WHERE name = 'ReadirRoot-1';"));
+}
+
+TEST(SettingsStore, ACountBeyond1024LoadsTheFirst1024) {
+  for (DWORD count : {1025u, 0x7FFFFFFFu}) {
+    SCOPED_TRACE(count);
+    CScratchStore store;
+    std::vector<StoredValue> stored{Setting("ReadirCount", REG_DWORD, Dword(count))};
+    const std::vector<std::string> dirs = Dirs(1025);
+    for (std::size_t i = 0; i < dirs.size(); ++i) {
+      stored.push_back(Setting(("ReadirRoot-" + std::to_string(i)).c_str(), REG_SZ, BytesOf(dirs[i])));
+    }
+    Provision(store, stored);
+    EXPECT_EQ(std::vector<std::string>(dirs.begin(), dirs.begin() + 1024), Load().searchDirs);
+  }
+}
+
+TEST(SettingsStore, WithoutWriteRightsTheLoadGivesDefaultsAndTheSaveStoresNothing) {
+  struct Case {
+    const char* what;
+    std::function<std::string(const CScratchStore&)> lock;
+  };
+  const Case cases[] = {
+      {"a folder without write access, no file yet",
+       [](const CScratchStore& store) {
+         const std::string folder = store.Folder() + "/locked";
+         std::filesystem::create_directory(folder);
+         std::filesystem::permissions(folder, std::filesystem::perms(0555));
+         return folder + "/hklm.db";
+       }},
+      {"a file without write access",
+       [](const CScratchStore& store) {
+         Provision(store, {Setting("WriteDir", REG_SZ, BytesOf("D:\\kept")),
+                           Setting("EnableWrite", REG_DWORD, Dword(1))});
+         std::filesystem::permissions(store.File(), std::filesystem::perms(0444));
+         return store.File();
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CScratchStore store;
+    const std::string file = c.lock(store);
+    RegSetStoreFile(HKEY_LOCAL_MACHINE, file);
+    const std::string before = std::filesystem::exists(file) ? store.Contents() : "";
+    EXPECT_EQ(0, RunWithoutRoot([] {
+      bool boxShown = false;
+      AfxSetMessageBoxSeam([&](const std::string&, const std::string&) {
+        boxShown = true;
+        return IDOK;
+      });
+      if (!(Load() == Fields{})) return 1;
+      Save({"D:\\lost", 1, 1, {"E:\\lost"}});
+      return boxShown ? 2 : 0;
+    }));
+    EXPECT_EQ(before, std::filesystem::exists(file) ? store.Contents() : "");
+    EXPECT_EQ(file == store.File(), std::filesystem::exists(file));
+  }
+}
+
+TEST(SettingsStore, ADamagedFileGivesDefaultsAndIsLeftAsItWas) {
+  CScratchStore store;
+  const std::string damaged = std::string("SQLite format 3\0", 16) + std::string(2000, '\x7f');
+  store.Replace(damaged);
+  EXPECT_EQ(Fields{}, Load());
+  Save({"D:\\lost", 1, 0, {"E:\\lost"}});
+  EXPECT_EQ(damaged, store.Contents());
+}
+
+}  // namespace
