@@ -55,7 +55,8 @@ public:
     // change of a template edit control arrives here, except while a data
     // exchange runs. IDOK and IDCANCEL go to OnOK and OnCancel.
     virtual void OnCommand(int id, int notification);
-    // Sends a command as a control would (ignored during an exchange).
+    // Sends a command as a key, menu or the close box does; unlike the
+    // controls' notifications it also counts during an exchange.
     void SendCommand(int id, int notification = BN_CLICKED);
     // Default handling of the system commands (ui/SystemMenu.h): SC_CLOSE
     // sends IDCANCEL, SC_MINIMIZE and SC_RESTORE change the window state;
@@ -77,6 +78,7 @@ protected:
 private:
     BOOL BuildAndInitialise();
     void ConnectCommands();
+    void NotifyFromControl(int id, int notification);
     void FocusFirstTabStop();
 
     int m_templateId;

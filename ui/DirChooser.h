@@ -34,3 +34,4 @@ struct DirectoryDialogRequest {
 // function brings the real modal dialogs back.
 using DirectoryDialogSeam = std::function<std::optional<std::string>(const DirectoryDialogRequest&)>;
 void SetDirectoryDialogSeam(DirectoryDialogSeam seam);
+const DirectoryDialogSeam& GetDirectoryDialogSeam();

@@ -13,6 +13,7 @@ class CDirBrowseButton : public QObject, public CButton {
     Q_OBJECT
 public:
     CDirBrowseButton() = default;
+    ~CDirBrowseButton() override;
     void SetEdit(CDirEdit* pEdit) { m_pEdit = pEdit; }
     BOOL Create(const std::string& caption, const QRect& rect, QWidget* parent, int id);
     void OnClicked();

@@ -1,0 +1,13 @@
+#include "res/AppIcon.h"
+
+#include "res/AppIcon.xpm"
+
+QPixmap LoadAppIconPixmap()
+{
+    return QPixmap(app_icon_xpm);
+}
+
+QIcon LoadAppIcon()
+{
+    return QIcon(LoadAppIconPixmap());
+}
