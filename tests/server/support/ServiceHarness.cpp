@@ -5,6 +5,9 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QEventLoop>
+#include <QProcess>
+#include <QTimer>
 #include <arpa/inet.h>
 #include <fstream>
 #include <random>
@@ -17,6 +20,27 @@ void PumpEvents(int ms)
     QDeadlineTimer deadline(ms);
     while (!deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+int RunProgram(const QString& program, const QStringList& arguments, int timeoutMs, QString* output)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    QEventLoop loop;
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    process.start(program, arguments);
+    if (process.state() != QProcess::NotRunning)
+        loop.exec();
+    const bool finished = process.state() == QProcess::NotRunning && process.exitStatus() == QProcess::NormalExit;
+    if (!finished) {
+        process.kill();
+        process.waitForFinished(2000);
+    }
+    if (output)
+        *output = QString::fromLocal8Bit(process.readAll());
+    return finished && process.error() != QProcess::FailedToStart ? process.exitCode() : -1;
 }
 
 static std::string Word(std::uint16_t value)
@@ -172,7 +196,8 @@ bool Peer::Upload(const std::string& name, const std::string& bytes)
     }
 }
 
-ServiceHarness::ServiceHarness()
+ServiceHarness::ServiceHarness(UINT servicePort, bool realTimer)
+    : server(servicePort)
 {
     for (const char* name : {"search0", "search1", "write"})
         QDir(root.path()).mkdir(name);
@@ -184,7 +209,8 @@ ServiceHarness::ServiceHarness()
         return IDOK;
     });
     server.Start(&enableWrite, &writeDir, &searchDirs);
-    g_server = nullptr;
+    if (!realTimer)
+        g_server = nullptr;
     port = server.GetLocalPort();
 }
 

@@ -5,6 +5,7 @@
 #include "server/StatusLine.h"
 #include "server/TftpSocket.h"
 
+#include <QStringList>
 #include <QTemporaryDir>
 #include <netinet/in.h>
 #include <optional>
@@ -20,6 +21,10 @@ public:
 
 // Runs the Qt event loop for about ms milliseconds.
 void PumpEvents(int ms);
+
+// Runs a program to its end while the event loop goes on; its exit code, or
+// -1 when it had to be killed after timeoutMs. Output goes to *output.
+int RunProgram(const QString& program, const QStringList& arguments, int timeoutMs, QString* output = nullptr);
 
 std::string RequestPacket(std::uint16_t opcode, const std::string& name, const std::string& mode = "octet");
 std::string DataPacket(std::uint16_t block, const std::string& data);
@@ -60,11 +65,12 @@ private:
 };
 
 // A started service with a search directory list, a write directory and a
-// recorder for boxes; writes enabled. The real timer's ticks reach nothing:
-// g_server is cleared, so tests drive OnTimerTick themselves.
+// recorder for boxes; writes enabled. Unless realTimer is asked for, the real
+// timer's ticks reach nothing (g_server is cleared), so tests drive
+// OnTimerTick themselves.
 class ServiceHarness {
 public:
-    ServiceHarness();
+    explicit ServiceHarness(UINT servicePort = 0, bool realTimer = false);
     ~ServiceHarness();
 
     std::string SearchDir(int index) const;
@@ -78,6 +84,6 @@ public:
     std::vector<std::string> searchDirs;
     StatusRecorder status;
     std::vector<std::string> boxes;
-    CTftpSocket server{0};
+    CTftpSocket server;
     unsigned short port = 0;
 };
