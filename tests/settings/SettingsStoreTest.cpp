@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -236,6 +238,26 @@ TEST(SettingsStore, WithoutWriteRightsTheLoadGivesDefaultsAndTheSaveStoresNothin
     EXPECT_EQ(before, std::filesystem::exists(file) ? store.Contents() : "");
     EXPECT_EQ(file == store.File(), std::filesystem::exists(file));
   }
+}
+
+// The provisioning script of the store's README, so that what administrators
+// are told to run is what the program reads.
+std::string DocumentedProvisioning() {
+  std::ifstream readme(VANTREL_SOURCE_DIR "/settings/README.md");
+  std::string line;
+  while (std::getline(readme, line) && line != "sqlite3 /var/lib/vantrel/hklm.db <<'EOF'") {}
+  std::string script;
+  while (std::getline(readme, line) && line != "EOF") script += line + "\n";
+  return script;
+}
+
+TEST(SettingsStore, TheDocumentedSqliteProvisioningIsWhatLoads) {
+  CScratchStore store;
+  const std::string script = DocumentedProvisioning();
+  ASSERT_NE("", script);
+  EXPECT_EQ("", RunSqliteTool(store.File(), script));
+  EXPECT_EQ((Fields{"/srv/tftp/in", 1, 0, {"/srv/tftp/boot", "/srv/tftp/config"}}), Load());
+  EXPECT_EQ("", RunSqliteTool(store.File(), script)) << "the script may be run again";
 }
 
 TEST(SettingsStore, ADamagedFileGivesDefaultsAndIsLeftAsItWas) {
