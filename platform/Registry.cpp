@@ -65,8 +65,8 @@ LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, char* /*keyClass*/
   if (!IsLive(key)) return ERROR_INVALID_HANDLE;
   if (result == nullptr || reserved != 0) return ERROR_INVALID_PARAMETER;
   *result = nullptr;
-  // Creating may write, whatever access is asked for the key.
-  if (!MayAccessStore(FileOf(key), true)) return ERROR_ACCESS_DENIED;
+  // Creating may write, whatever access is asked for the new key.
+  if (!MayWrite(key)) return ERROR_ACCESS_DENIED;
   CRegistryStore store;
   LONG status = store.Open(FileOf(key), true);
   std::string storedPath;

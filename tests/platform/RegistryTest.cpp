@@ -247,9 +247,13 @@ TEST(Registry, FullAccessNeedsWriteRightsToTheFileOrItsFolder) {
     DWORD size = 0;
     const LONG query = RegQueryValueExA(key, "V", nullptr, nullptr, nullptr, &size);
     const LONG set = Set(key, "V", REG_SZ, BytesOf("lost"));
+    HKEY sub = nullptr;
+    const LONG create = RegCreateKeyExA(key, "Sub", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub,
+                                        nullptr);
     RegCloseKey(key);
     if (query != ERROR_SUCCESS || size != 4) return 4;
-    return set == ERROR_ACCESS_DENIED ? 0 : 5;
+    if (create != ERROR_ACCESS_DENIED) return 5;
+    return set == ERROR_ACCESS_DENIED ? 0 : 6;
   }));
 }
 
