@@ -1,0 +1,273 @@
+// The main window with its service on an ephemeral port: the data exchange and
+// its triggers, the search-directory list, the switches and the ways of
+// ending the window.
+#include "support/TftpProbe.h"
+#include "support/WindowFixture.h"
+
+#include "res/ResourceIds.h"
+#include "ui/ServerDlg.h"
+#include "ui/SystemMenu.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QScreen>
+
+namespace {
+
+class ServerDlgTest : public WindowFixture {
+protected:
+    CServerDlg m_dlg{0};
+
+    QCheckBox* Box(int id) const { return qobject_cast<QCheckBox*>(m_dlg.GetDlgItem(id)); }
+    QLineEdit* Field(int id) const { return qobject_cast<QLineEdit*>(m_dlg.GetDlgItem(id)); }
+    QListWidget* List() const { return qobject_cast<QListWidget*>(m_dlg.GetDlgItem(IDC_SEARCH_DIRS)); }
+    void Click(int id) const { qobject_cast<QAbstractButton*>(m_dlg.GetDlgItem(id))->click(); }
+    unsigned short Port() const { return m_dlg.m_server.GetLocalPort(); }
+
+    std::vector<std::string> ListedItems() const
+    {
+        std::vector<std::string> items;
+        for (int row = 0; row < List()->count(); ++row)
+            items.push_back(List()->item(row)->text().toStdString());
+        return items;
+    }
+
+    void SelectListed(const std::string& text) const
+    {
+        const auto found = List()->findItems(QString::fromStdString(text), Qt::MatchExactly);
+        ASSERT_FALSE(found.isEmpty());
+        List()->setCurrentItem(found.first());
+    }
+
+    static void PressKey(QWidget* target, int key)
+    {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(target, &press);
+    }
+};
+
+TEST_F(ServerDlgTest, InitialisationShowsTheSettingsAndStartsTheServiceAfterIdle)
+{
+    m_dlg.m_writeDir = MakeDir("uploads");
+    m_dlg.m_enableWrite = 2;  // a save would turn this into 1
+    m_dlg.m_runMinimized = 1;
+    m_dlg.m_searchDirs = {"/srv/b", "/srv/a"};
+    ASSERT_TRUE(m_dlg.Create());
+
+    EXPECT_EQ(Field(IDC_WRITE_DIR)->text().toStdString(), m_dlg.m_writeDir);
+    EXPECT_TRUE(Box(IDC_ENABLE_WRITE)->isChecked());
+    EXPECT_TRUE(Box(IDC_RUN_MINIMIZED)->isChecked());
+    EXPECT_EQ(m_dlg.m_enableWrite, 2) << "the load itself must not start a save";
+    EXPECT_EQ(ListedItems(), (std::vector<std::string>{"/srv/a", "/srv/b"}));
+    EXPECT_EQ(g_statusLine, &m_dlg.m_status);
+    EXPECT_EQ(Field(IDC_STATUS)->text(), "Idle");
+    EXPECT_NE(Port(), 0) << "the service runs";
+    EXPECT_TRUE(m_dlg.IsIconic());
+    EXPECT_FALSE(m_dlg.windowIcon().isNull());
+    EXPECT_EQ(m_dlg.OnQueryDragIcon().cacheKey(), m_dlg.windowIcon().cacheKey());
+    EXPECT_EQ(m_dlg.focusWidget(), List());
+    EXPECT_TRUE(m_boxes.empty());
+}
+
+TEST_F(ServerDlgTest, FlagsOutsideZeroToTwoAreShownUntickedAndBecomeZero)
+{
+    m_dlg.m_writeDir = MakeDir("uploads");
+    m_dlg.m_enableWrite = 5;
+    m_dlg.m_runMinimized = -1;
+    ASSERT_TRUE(m_dlg.Create());
+
+    EXPECT_EQ(m_dlg.m_enableWrite, 0);
+    EXPECT_EQ(m_dlg.m_runMinimized, 0);
+    EXPECT_FALSE(Box(IDC_ENABLE_WRITE)->isChecked());
+    EXPECT_FALSE(m_dlg.IsIconic());
+    TftpProbe client(Port());
+    EXPECT_EQ(client.Put("refused.bin", "data"), 2);
+}
+
+TEST_F(ServerDlgTest, SaveDirectionRunsOnEnableWritesOnANewWriteDirectoryAndAtTheEnd)
+{
+    const std::string chosen = MakeDir("chosen");
+    m_choices.push_back(chosen);
+    const int result = RunModal(m_dlg, [&] {
+        Click(IDC_ENABLE_WRITE);
+        EXPECT_EQ(m_dlg.m_enableWrite, 1);
+        m_dlg.m_writeDirEdit.BrowseButton().Button()->click();
+        EXPECT_EQ(m_dlg.m_writeDir, chosen);
+        Click(IDC_RUN_MINIMIZED);
+        EXPECT_EQ(m_dlg.m_runMinimized, 0) << "Start Minimized has no handler of its own";
+        Click(IDOK);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(m_dlg.m_runMinimized, 1);
+    EXPECT_EQ(m_chooserTitles, (std::vector<std::string>{"Choose Write Directory"}));
+}
+
+TEST_F(ServerDlgTest, EveryWayOfClosingLeavesTheControlsFinalStateInTheMembers)
+{
+    struct Case {
+        const char* name;
+        std::function<void(ServerDlgTest&, CServerDlg&)> close;
+        int result;
+    };
+    const Case cases[] = {
+        {"Exit", [](ServerDlgTest&, CServerDlg& d) { qobject_cast<QAbstractButton*>(d.GetDlgItem(IDOK))->click(); }, IDOK},
+        {"Esc", [](ServerDlgTest&, CServerDlg& d) { PressKey(d.focusWidget(), Qt::Key_Escape); }, IDCANCEL},
+        {"close box", [](ServerDlgTest&, CServerDlg& d) { d.close(); }, IDCANCEL},
+        {"system menu Close", [](ServerDlgTest&, CServerDlg& d) { d.OnSysCommand(SC_CLOSE); }, IDCANCEL},
+        {"Enter on the list box", [](ServerDlgTest&, CServerDlg& d) {
+             d.GetDlgItem(IDC_SEARCH_DIRS)->setFocus();
+             PressKey(d.GetDlgItem(IDC_SEARCH_DIRS), Qt::Key_Return);
+         }, IDOK},
+        {"Enter on a check box", [](ServerDlgTest&, CServerDlg& d) {
+             d.GetDlgItem(IDC_RUN_MINIMIZED)->setFocus();
+             PressKey(d.GetDlgItem(IDC_RUN_MINIMIZED), Qt::Key_Return);
+         }, IDOK},
+        {"Enter on the status field", [](ServerDlgTest&, CServerDlg& d) {
+             d.GetDlgItem(IDC_STATUS)->setFocus();
+             PressKey(d.GetDlgItem(IDC_STATUS), Qt::Key_Enter);
+         }, IDOK},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CServerDlg dlg(0);
+        const int result = RunModal(dlg, [&] {
+            qobject_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_ENABLE_WRITE))->click();
+            qobject_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_RUN_MINIMIZED))->click();
+            c.close(*this, dlg);
+        });
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(dlg.m_enableWrite, 1);
+        EXPECT_EQ(dlg.m_runMinimized, 1);
+        EXPECT_TRUE(dlg.IsWindowDestroyed());
+    }
+}
+
+TEST_F(ServerDlgTest, EnterOnAPushButtonPressesThatButtonInstead)
+{
+    m_choices.push_back(std::nullopt);
+    const int result = RunModal(m_dlg, [&] {
+        m_dlg.GetDlgItem(IDC_ADD)->setFocus();
+        PressKey(m_dlg.GetDlgItem(IDC_ADD), Qt::Key_Return);
+        EXPECT_EQ(m_chooserStarts.size(), 1u);
+        EXPECT_TRUE(m_dlg.isVisible());
+        m_dlg.close();
+    });
+    EXPECT_EQ(result, IDCANCEL);
+}
+
+TEST_F(ServerDlgTest, WriteSettingsTakeEffectFromTheNextRequest)
+{
+    const std::string first = MakeDir("first");
+    const std::string second = MakeDir("second");
+    m_dlg.m_writeDir = first;
+    ASSERT_TRUE(m_dlg.Create());
+    TftpProbe client(Port());
+    const std::string data(700, 'w');
+
+    EXPECT_EQ(client.Put("up.bin", data), 2);
+    Click(IDC_ENABLE_WRITE);
+    EXPECT_EQ(client.Put("up.bin", data), 0);
+    EXPECT_EQ(ReadFile(first + "/up.bin"), data);
+
+    m_choices.push_back(second);
+    m_dlg.m_writeDirEdit.BrowseButton().Button()->click();
+    EXPECT_EQ(client.Put("up.bin", "later"), 0);
+    EXPECT_EQ(ReadFile(second + "/up.bin"), "later");
+
+    Click(IDC_ENABLE_WRITE);
+    EXPECT_EQ(client.Put("up.bin", data), 2);
+    EXPECT_EQ(ReadFile(second + "/up.bin"), "later");
+}
+
+TEST_F(ServerDlgTest, AddListsInSortedPlaceWhileTheSearchKeepsTheOrderAdded)
+{
+    const std::string zeta = MakeDir("zeta", "file.bin", "from zeta");
+    const std::string alpha = MakeDir("alpha", "file.bin", "from alpha");
+    m_dlg.m_searchDirs = {zeta};
+    ASSERT_TRUE(m_dlg.Create());
+
+    m_choices = {alpha, alpha};
+    Click(IDC_ADD);
+    EXPECT_EQ(ListedItems(), (std::vector<std::string>{alpha, zeta}));
+    EXPECT_EQ(m_dlg.m_searchDirs, (std::vector<std::string>{zeta, alpha}));
+    EXPECT_EQ(TftpProbe(Port()).Get("file.bin"), "from zeta");
+
+    Click(IDC_ADD);
+    EXPECT_EQ(ListedItems(), (std::vector<std::string>{alpha, alpha, zeta}));
+    EXPECT_EQ(m_dlg.m_searchDirs, (std::vector<std::string>{zeta, alpha, alpha}));
+    EXPECT_EQ(m_chooserTitles, (std::vector<std::string>{"Choose a search Directory", "Choose a search Directory"}));
+}
+
+TEST_F(ServerDlgTest, AddStartsFromTheLastChosenDirectoryAndACancelChangesNothing)
+{
+    const std::string one = MakeDir("one");
+    const std::string two = MakeDir("two");
+    ASSERT_TRUE(m_dlg.Create());
+    m_choices = {one, std::nullopt, two};
+
+    Click(IDC_ADD);
+    SelectListed(one);
+    Click(IDC_REMOVE);
+    Click(IDC_ADD);
+    EXPECT_TRUE(m_dlg.m_searchDirs.empty());
+    EXPECT_TRUE(ListedItems().empty());
+    Click(IDC_ADD);
+
+    EXPECT_EQ(m_chooserStarts, (std::vector<std::string>{"", one, one}));
+    EXPECT_EQ(m_dlg.m_searchDirs, (std::vector<std::string>{two}));
+    EXPECT_EQ(ListedItems(), (std::vector<std::string>{two}));
+}
+
+TEST_F(ServerDlgTest, RemoveTakesTheFirstExactlyEqualEntryAndTheSelectedItem)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::string> dirs;
+        const char* select; // null: nothing selected
+        std::vector<std::string> dirsAfter;
+        std::vector<std::string> listedAfter;
+    };
+    const Case cases[] = {
+        {"duplicates", {"/d/x", "/d/y", "/d/x"}, "/d/x", {"/d/y", "/d/x"}, {"/d/x", "/d/y"}},
+        {"letter case", {"/d/Abc", "/d/abc"}, "/d/abc", {"/d/Abc"}, {"/d/Abc"}},
+        {"no selection", {"/d/a", "/d/b"}, nullptr, {"/d/a", "/d/b"}, {"/d/a", "/d/b"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CServerDlg dlg(0);
+        dlg.m_searchDirs = c.dirs;
+        ASSERT_TRUE(dlg.Create());
+        auto* list = qobject_cast<QListWidget*>(dlg.GetDlgItem(IDC_SEARCH_DIRS));
+        list->clearSelection();
+        if (c.select)
+            list->setCurrentItem(list->findItems(c.select, Qt::MatchExactly).first());
+        qobject_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_REMOVE))->click();
+
+        EXPECT_EQ(dlg.m_searchDirs, c.dirsAfter);
+        std::vector<std::string> listed;
+        for (int row = 0; row < list->count(); ++row)
+            listed.push_back(list->item(row)->text().toStdString());
+        EXPECT_EQ(listed, c.listedAfter);
+    }
+    EXPECT_TRUE(m_boxes.empty());
+}
+
+TEST_F(ServerDlgTest, OpensCentredButStartedMinimizedIsRestoredToTheTopLeftCorner)
+{
+    ASSERT_TRUE(m_dlg.Create());
+    const QRect screen = m_dlg.screen()->availableGeometry();
+    const QPoint offCentre = m_dlg.frameGeometry().center() - screen.center();
+    EXPECT_LE(offCentre.manhattanLength(), 2);
+
+    CServerDlg minimized(0);
+    minimized.m_runMinimized = 1;
+    ASSERT_TRUE(minimized.Create());
+    minimized.OnSysCommand(SC_RESTORE);
+    EXPECT_FALSE(minimized.IsIconic());
+    EXPECT_EQ(minimized.frameGeometry().topLeft(), QPoint(0, 0));
+}
+
+} // namespace

@@ -1,0 +1,91 @@
+#include "WindowFixture.h"
+
+#include "platform/MessageBox.h"
+#include "platform/Registry.h"
+#include "res/StringTable.h"
+#include "ui/Dialog.h"
+#include "ui/DirChooser.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPointer>
+#include <QThread>
+#include <QTimer>
+
+void WindowFixture::SetUp()
+{
+    ASSERT_TRUE(m_scratch.isValid());
+    RegSetStoreFile(HKEY_LOCAL_MACHINE, StoreFile());
+    AfxSetMessageBoxSeam([this](const std::string& text, const std::string& caption) {
+        m_boxes.push_back({text, caption});
+        return IDOK;
+    });
+    SetDirectoryDialogSeam([this](const DirectoryDialogRequest& request) {
+        m_chooserStarts.push_back(request.startPath);
+        m_chooserTitles.push_back(request.title);
+        std::optional<std::string> choice;
+        if (!m_choices.empty()) {
+            choice = m_choices.front();
+            m_choices.pop_front();
+        }
+        return choice;
+    });
+}
+
+void WindowFixture::TearDown()
+{
+    AfxSetMessageBoxSeam({});
+    SetDirectoryDialogSeam({});
+    ClearResStringOverrides();
+}
+
+std::string WindowFixture::MakeDir(const std::string& name, const std::string& fileName,
+                                   const std::string& content)
+{
+    const QString path = m_scratch.filePath(QString::fromStdString(name));
+    EXPECT_TRUE(QDir().mkpath(path));
+    if (!fileName.empty()) {
+        QFile file(path + "/" + QString::fromStdString(fileName));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content.data(), static_cast<qint64>(content.size()));
+    }
+    return path.toStdString();
+}
+
+std::string WindowFixture::ReadFile(const std::string& path) const
+{
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return "<missing>";
+    return file.readAll().toStdString();
+}
+
+std::string WindowFixture::StoreFile() const
+{
+    return m_scratch.filePath("hklm.db").toStdString();
+}
+
+int WindowFixture::RunModal(CDialog& dialog, std::function<void()> script)
+{
+    QTimer::singleShot(0, &dialog, std::move(script));
+    QPointer<CDialog> guarded(&dialog);
+    QTimer::singleShot(20000, &dialog, [guarded] {
+        if (guarded && guarded->isVisible()) {
+            ADD_FAILURE() << "the dialog was still open";
+            guarded->EndDialog(-2);
+        }
+    });
+    return dialog.DoModal();
+}
+
+void WindowFixture::Pump(int milliseconds)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < milliseconds) {
+        QCoreApplication::processEvents();
+        QThread::msleep(1);
+    }
+}
