@@ -32,9 +32,8 @@ bool HasStyle(const CDialogControl& control, DWORD bits)
     return (control.style & bits) == bits;
 }
 
-// "&x" marks a mnemonic and "&&" stands for one ampersand. Qt labels show
-// the marks only when they have a buddy, so without one the marks are
-// removed here.
+// "&x" marks a mnemonic and "&&" stands for one ampersand. Buttons handle
+// the marks themselves; a label would show them, so they are removed.
 QString WithoutMnemonicMarks(QString text)
 {
     QString plain;
@@ -93,7 +92,7 @@ QWidget* CreateEdit(const CDialogControl& control, QWidget* parent)
 
 QWidget* CreateCheckBox(const CDialogControl& control, QWidget* parent)
 {
-    return new QCheckBox(WithoutMnemonicMarks(ToQString(control.caption)), parent);
+    return new QCheckBox(ToQString(control.caption), parent);
 }
 
 QWidget* CreateComboBox(const CDialogControl&, QWidget* parent)
