@@ -1,0 +1,105 @@
+// Transfers through a lossy loopback device inside a private network
+// namespace: nftables drops every Nth datagram that the service sends, so the
+// loss is deterministic and each transfer needs a known number of resends.
+#include "support/Clients.h"
+#include "support/ServiceHarness.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kClientTimeoutMs = 120000;
+
+// Drops the every-th datagram from port 69 while it lives, counting afresh.
+class PacketLoss {
+public:
+    explicit PacketLoss(int every)
+    {
+        Nft({"add", "table", "inet", "loss"});
+        Nft({"add", "chain", "inet", "loss", "input", "{ type filter hook input priority 0; }"});
+        Nft({"add", "rule", "inet", "loss", "input", "iif", "lo", "udp", "sport", "69", "numgen", "inc", "mod",
+             QString::number(every), QString::number(every - 1), "drop"});
+    }
+    ~PacketLoss() { Nft({"delete", "table", "inet", "loss"}); }
+
+private:
+    static void Nft(const QStringList& arguments)
+    {
+        QString output;
+        ASSERT_EQ(RunProgram("nft", arguments, 10000, &output), 0) << output.toStdString();
+    }
+};
+
+int CountTexts(const StatusRecorder& status, const std::string& prefix)
+{
+    return static_cast<int>(std::count_if(status.texts.begin(), status.texts.end(),
+                                          [&](const std::string& text) { return text.rfind(prefix, 0) == 0; }));
+}
+
+class LossE2E : public testing::Test {
+protected:
+    ServiceHarness service{69, true};
+    QTemporaryDir scratch;
+};
+
+} // namespace
+
+TEST_F(LossE2E, DownloadsSurviveLossThroughResends)
+{
+    // 59 DATA packets with every 25th lost: two resends, within the three allowed.
+    const std::string bytes = RandomBytes(30000, 50);
+    service.PutFile(0, "lossy", bytes);
+    for (const TftpClient& client : {TftpClients()[0], TftpClients()[1]}) {
+        const std::size_t before = service.status.texts.size();
+        const QString local = scratch.filePath(client.name);
+        QString output;
+        int code;
+        {
+            PacketLoss loss(25);
+            code = RunProgram(client.program, client.get("lossy", local), kClientTimeoutMs, &output);
+        }
+        EXPECT_EQ(code, 0) << client.name.toStdString() << ": " << output.toStdString();
+        EXPECT_TRUE(ReadWholeFile(local.toStdString()) == bytes) << client.name.toStdString();
+        StatusRecorder since;
+        since.texts.assign(service.status.texts.begin() + static_cast<std::ptrdiff_t>(before), service.status.texts.end());
+        EXPECT_EQ(CountTexts(since, "ReSent Block"), 2) << client.name.toStdString();
+        EXPECT_EQ(since.Last(), "Finished");
+    }
+}
+
+TEST_F(LossE2E, UploadSurvivesLossThroughReacknowledgements)
+{
+    const std::string bytes = RandomBytes(60000, 51);
+    WriteWholeFile(scratch.filePath("up").toStdString(), bytes);
+    QString output;
+    int code;
+    {
+        PacketLoss loss(25); // 119 ACKs sent: four lost
+        code = RunProgram("tftp", TftpClients()[0].put(scratch.filePath("up"), "up"), kClientTimeoutMs, &output);
+    }
+    EXPECT_EQ(code, 0) << output.toStdString();
+    EXPECT_TRUE(ReadWholeFile(service.WritePath("up")) == bytes);
+    EXPECT_GE(CountTexts(service.status, "Reacknowledge Block"), 4);
+    EXPECT_EQ(service.status.Last(), "Finished");
+}
+
+TEST_F(LossE2E, FourthLossOfDownloadGivesUp)
+{
+    const std::string bytes = RandomBytes(30 * 512 + 7, 52);
+    service.PutFile(0, "doomed", bytes);
+    const QString local = scratch.filePath("doomed");
+    QString output;
+    int code;
+    {
+        PacketLoss loss(5);
+        code = RunProgram("tftp", TftpClients()[0].get("doomed", local), kClientTimeoutMs, &output);
+    }
+    EXPECT_TRUE(code != 0 || output.contains("timed out")) << output.toStdString();
+    EXPECT_FALSE(ReadWholeFile(local.toStdString()) == bytes);
+    EXPECT_EQ(CountTexts(service.status, "ReSent Block"), 4);
+    // Blocks 5, 9 and 13 are resent; the fourth loss, block 17, gives up.
+    EXPECT_EQ(CountTexts(service.status, "ReSent Block 13 [3 total errors]"), 1);
+    EXPECT_EQ(CountTexts(service.status, "ReSent Block 17 fail"), 1);
+    EXPECT_EQ(service.TableSize(), 1); // given up, waiting for its lifetime to end
+}
