@@ -1,0 +1,114 @@
+// The About box: its template, how it ends, how it is opened, and the service
+// going on while it is open.
+#include "support/WindowFixture.h"
+
+#include "res/ResourceIds.h"
+#include "ui/AboutBox.h"
+#include "ui/ServerDlg.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProcess>
+#include <QTimer>
+
+namespace {
+
+class AboutBoxTest : public WindowFixture {};
+
+std::vector<std::string> LabelTexts(const QWidget& box)
+{
+    std::vector<std::string> texts;
+    for (const QLabel* label : box.findChildren<QLabel*>())
+        if (!label->text().isEmpty())
+            texts.push_back(label->text().toStdString());
+    return texts;
+}
+
+TEST_F(AboutBoxTest, ShowsNameVersionAndIconAndEndsByOkOrEscape)
+{
+    struct Case {
+        const char* name;
+        std::function<void(CAboutBox&)> end;
+        int result;
+    };
+    const Case cases[] = {
+        {"OK", [](CAboutBox& b) { qobject_cast<QAbstractButton*>(b.GetDlgItem(IDOK))->click(); }, IDOK},
+        {"Enter", [](CAboutBox& b) {
+             QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+             QApplication::sendEvent(b.focusWidget(), &enter);
+         }, IDOK},
+        {"Esc", [](CAboutBox& b) {
+             QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+             QApplication::sendEvent(b.focusWidget(), &esc);
+         }, IDCANCEL},
+        {"close box", [](CAboutBox& b) { b.close(); }, IDCANCEL},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CAboutBox box;
+        const int result = RunModal(box, [&] {
+            EXPECT_EQ(box.windowTitle(), "About Vantrel");
+            EXPECT_EQ(LabelTexts(box), (std::vector<std::string>{"Vantrel TFTP Server Version 1.2"}));
+            bool hasIcon = false;
+            for (const QLabel* label : box.findChildren<QLabel*>())
+                hasIcon = hasIcon || !label->pixmap().isNull();
+            EXPECT_TRUE(hasIcon);
+            c.end(box);
+        });
+        EXPECT_EQ(result, c.result);
+    }
+}
+
+TEST_F(AboutBoxTest, TheAboutButtonOpensItOverTheBlockedMainWindow)
+{
+    CServerDlg dlg(0);
+    ASSERT_TRUE(dlg.Create());
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<CAboutBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seen = true;
+        EXPECT_EQ(box->parentWidget(), &dlg);
+        EXPECT_TRUE(box->isModal());
+        EXPECT_LE((box->frameGeometry().center() - dlg.frameGeometry().center()).manhattanLength(), 2);
+        box->OnOK();
+    });
+    qobject_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_ABOUT))->click();
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(dlg.isVisible());
+}
+
+TEST_F(AboutBoxTest, ARealClientDownloadCompletesWhileTheBoxIsOpen)
+{
+    const std::string content(5000, 'x');
+    const std::string served = MakeDir("served", "file.bin", content);
+    const std::string fetched = MakeDir("fetched") + "/file.bin";
+    CServerDlg dlg(0);
+    dlg.m_searchDirs = {served};
+    ASSERT_TRUE(dlg.Create());
+
+    QProcess client;
+    client.setProcessChannelMode(QProcess::ForwardedChannels);
+    QTimer poll;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<CAboutBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        client.start("tftp", {"-m", "binary", "127.0.0.1", QString::number(dlg.m_server.GetLocalPort()), "-c",
+                              "get", "file.bin", QString::fromStdString(fetched)});
+        QObject::connect(&poll, &QTimer::timeout, [&, box] {
+            if (client.state() == QProcess::NotRunning)
+                box->OnOK();
+        });
+        poll.start(10);
+    });
+    dlg.OnAbout();
+    poll.stop();
+
+    EXPECT_EQ(client.exitCode(), 0);
+    EXPECT_EQ(ReadFile(fetched), content);
+    EXPECT_EQ(dlg.m_status.GetWindowText(), "Finished");
+}
+
+} // namespace

@@ -1,0 +1,116 @@
+// The main window's own system menu: its entries, the About entry that string
+// 101 adds, and where its commands go.
+#include "support/WindowFixture.h"
+
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
+#include "ui/AboutBox.h"
+#include "ui/ServerDlg.h"
+#include "ui/SystemMenu.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QTimer>
+
+namespace {
+
+class SystemMenuTest : public WindowFixture {
+protected:
+    static std::vector<std::string> Entries(CSystemMenu& menu)
+    {
+        std::vector<std::string> entries;
+        for (QAction* action : menu.Menu().actions())
+            entries.push_back(action->isSeparator() ? "-" : action->text().toStdString());
+        return entries;
+    }
+
+    static QAction* Entry(CSystemMenu& menu, UINT id)
+    {
+        for (QAction* action : menu.Menu().actions())
+            if (!action->isSeparator() && action->data().toUInt() == id)
+                return action;
+        return nullptr;
+    }
+
+    // Runs action while the About box it should open is watched for and closed.
+    static bool OpensTheAboutBox(CServerDlg& dlg, const std::function<void()>& action)
+    {
+        bool opened = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<CAboutBox*>(QApplication::activeModalWidget());
+            opened = box && box->windowTitle() == "About Vantrel" && box->parentWidget() == &dlg;
+            if (box)
+                box->OnOK();
+        });
+        action();
+        return opened;
+    }
+};
+
+TEST_F(SystemMenuTest, StringOneHundredOneAddsASeparatorAndTheAboutEntry)
+{
+    const std::vector<std::string> standard = {"&Restore", "Mi&nimize", "-", "&Close"};
+    struct Case {
+        const char* name;
+        bool blankString;
+        std::vector<std::string> entries;
+    };
+    std::vector<std::string> withAbout = standard;
+    withAbout.insert(withAbout.end(), {"-", "&About Vantrel..."});
+    const Case cases[] = {{"string 101 present", false, withAbout}, {"string 101 empty", true, standard}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClearResStringOverrides();
+        if (c.blankString)
+            SetResStringOverride(IDS_ABOUTBOX, "");
+        CServerDlg dlg(0);
+        ASSERT_TRUE(dlg.Create());
+        CSystemMenu* menu = GetSystemMenu(&dlg);
+        ASSERT_NE(menu, nullptr);
+        EXPECT_EQ(Entries(*menu), c.entries);
+        EXPECT_EQ(Entry(*menu, IDM_ABOUTBOX) != nullptr, !c.blankString);
+    }
+}
+
+TEST_F(SystemMenuTest, CommandsGoToOnSysCommandWhereTheAboutTestIgnoresTheLowBits)
+{
+    CServerDlg dlg(0);
+    ASSERT_TRUE(dlg.Create());
+    CSystemMenu* menu = GetSystemMenu(&dlg);
+
+    EXPECT_TRUE(OpensTheAboutBox(dlg, [&] { Entry(*menu, IDM_ABOUTBOX)->trigger(); }));
+    EXPECT_TRUE(OpensTheAboutBox(dlg, [&] { dlg.OnSysCommand(IDM_ABOUTBOX | 0x000F); }));
+    EXPECT_FALSE(OpensTheAboutBox(dlg, [&] { dlg.OnSysCommand(0x0020); }));
+
+    Entry(*menu, SC_MINIMIZE)->trigger();
+    EXPECT_TRUE(dlg.IsIconic());
+    Entry(*menu, SC_RESTORE)->trigger();
+    EXPECT_FALSE(dlg.IsIconic());
+
+    const int result = RunModal(dlg, [&] { Entry(*GetSystemMenu(&dlg), SC_CLOSE)->trigger(); });
+    EXPECT_EQ(result, IDCANCEL);
+}
+
+TEST_F(SystemMenuTest, AltSpaceAndARightClickOnTheBackgroundOpenThePopup)
+{
+    CServerDlg dlg(0);
+    ASSERT_TRUE(dlg.Create());
+    QMenu& popup = GetSystemMenu(&dlg)->Menu();
+
+    QKeyEvent altSpace(QEvent::KeyPress, Qt::Key_Space, Qt::AltModifier);
+    QApplication::sendEvent(&dlg, &altSpace);
+    EXPECT_TRUE(popup.isVisible());
+    EXPECT_FALSE(Entry(*GetSystemMenu(&dlg), SC_RESTORE)->isEnabled());
+    EXPECT_TRUE(Entry(*GetSystemMenu(&dlg), SC_MINIMIZE)->isEnabled());
+    popup.close();
+
+    const QPoint background(2, dlg.height() - 2);
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, background, dlg.mapToGlobal(background));
+    QApplication::sendEvent(&dlg, &rightClick);
+    EXPECT_TRUE(popup.isVisible());
+    popup.close();
+}
+
+} // namespace
