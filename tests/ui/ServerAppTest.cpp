@@ -1,0 +1,143 @@
+// The whole run of the application object: the socket layer check, the load
+// before the window, the save after it however it ended, and the end of the
+// session by a signal.
+#include "support/WindowFixture.h"
+
+#include "platform/AsyncSocket.h"
+#include "platform/MessageBox.h"
+#include "res/ResourceIds.h"
+#include "settings/SettingsStore.h"
+#include "ui/AboutBox.h"
+#include "ui/ServerApp.h"
+#include "ui/ServerDlg.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+struct Settings {
+    std::string writeDir;
+    int enableWrite = 0;
+    int runMinimized = 0;
+    std::vector<std::string> searchDirs;
+
+    CSettingsFields Fields() { return {writeDir, enableWrite, runMinimized, searchDirs}; }
+};
+
+Settings Stored()
+{
+    Settings settings;
+    LoadSettings(settings.Fields());
+    return settings;
+}
+
+class ServerAppTest : public WindowFixture {
+protected:
+    void SetUp() override
+    {
+        WindowFixture::SetUp();
+        AfxSetAppName("vantrel-under-test");
+    }
+
+    // Runs script once the main window is up; InitInstance's result.
+    BOOL Run(CServerApp& app, std::function<void(CServerDlg&)> script)
+    {
+        QTimer::singleShot(0, [&app, script] {
+            ASSERT_NE(app.m_pMainWnd, nullptr);
+            script(*app.m_pMainWnd);
+        });
+        return app.InitInstance();
+    }
+};
+
+TEST_F(ServerAppTest, TheApplicationNameIsTheExecutablesFileNameWithoutDirectoryAndExtension)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"/usr/local/bin/vantrel", "vantrel"},
+        {"vantrel", "vantrel"},
+        {"./renamed.exe", "renamed"},
+        {"/opt/tftp.v2.bin", "tftp.v2"},
+    };
+    for (const auto& [path, name] : cases)
+        EXPECT_EQ(AppNameFromPath(path), name) << path;
+}
+
+TEST_F(ServerAppTest, LoadsBeforeTheWindowAndSavesAfterASessionEndWithTheAboutBoxOpen)
+{
+    Settings provisioned{MakeDir("uploads"), 1, 0, {MakeDir("a"), MakeDir("b")}};
+    SaveSettings(provisioned.Fields());
+    CServerApp app(0);
+
+    const BOOL result = Run(app, [](CServerDlg& window) {
+        EXPECT_EQ(window.m_searchDirs.size(), 2u);
+        qobject_cast<QAbstractButton*>(window.GetDlgItem(IDC_RUN_MINIMIZED))->click();
+        QTimer::singleShot(50, [] {
+            EXPECT_NE(qobject_cast<CAboutBox*>(QApplication::activeModalWidget()), nullptr);
+            ::raise(SIGTERM);
+        });
+        window.OnAbout();
+    });
+
+    EXPECT_EQ(result, FALSE);
+    EXPECT_EQ(app.m_pMainWnd, nullptr);
+    const Settings saved = Stored();
+    EXPECT_EQ(saved.writeDir, provisioned.writeDir);
+    EXPECT_EQ(saved.enableWrite, 1);
+    EXPECT_EQ(saved.runMinimized, 1) << "the tick reaches its field only as the window goes";
+    EXPECT_EQ(saved.searchDirs, provisioned.searchDirs);
+    EXPECT_TRUE(m_boxes.empty());
+}
+
+TEST_F(ServerAppTest, APortThatCannotBeBoundLeavesTheWindowRunningWithoutService)
+{
+    CAsyncSocket holder;
+    ASSERT_TRUE(holder.Create(0));
+    CServerApp app(holder.GetLocalPort());
+
+    const BOOL result = Run(app, [this](CServerDlg& window) {
+        ASSERT_EQ(m_boxes.size(), 1u);
+        EXPECT_EQ(m_boxes[0].text, "Unable to Bind socket. Is Vantrel already open? ");
+        EXPECT_EQ(m_boxes[0].caption, "vantrel-under-test");
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_EQ(qobject_cast<QLineEdit*>(window.GetDlgItem(IDC_STATUS))->text(), "Idle");
+        qobject_cast<QAbstractButton*>(window.GetDlgItem(IDC_ENABLE_WRITE))->click();
+        qobject_cast<QAbstractButton*>(window.GetDlgItem(IDOK))->click();
+    });
+
+    EXPECT_EQ(result, FALSE);
+    EXPECT_EQ(Stored().enableWrite, 1);
+}
+
+TEST_F(ServerAppTest, WithoutSocketsOneBoxAndNoWindowNorSettingsAccess)
+{
+    // No descriptor left for a socket: the lowest free one is over the limit.
+    const int lowestFree = ::dup(0);
+    ::close(lowestFree);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit starved = saved;
+    starved.rlim_cur = static_cast<rlim_t>(lowestFree);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &starved), 0);
+    CServerApp app(0);
+    const BOOL result = app.InitInstance();
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+
+    EXPECT_EQ(result, FALSE);
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_EQ(m_boxes[0].text, "Windows sockets initialization failed.");
+    EXPECT_EQ(m_boxes[0].caption, "vantrel-under-test");
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(StoreFile())));
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty() ||
+                std::none_of(QApplication::topLevelWidgets().begin(), QApplication::topLevelWidgets().end(),
+                             [](QWidget* w) { return w->isVisible(); }));
+}
+
+} // namespace
