@@ -124,9 +124,11 @@ TEST_F(VantrelE2E, FirstRunWithoutStoreServesNothingAndSavesTheDefaults)
     VantrelProcess vantrel;
     StartServing(vantrel);
 
-    EXPECT_NE(CurlGet("any.bin", Path("fetched/any.bin")), 0);
+    constexpr int kCurlTftpNotFound = 68;
+    constexpr int kCurlTftpPermission = 69;
+    EXPECT_EQ(CurlGet("any.bin", Path("fetched/any.bin")), kCurlTftpNotFound);
     WriteFile(Path("fetched/up.bin"), Bytes(100, 'u'));
-    EXPECT_NE(CurlPut(Path("fetched/up.bin"), "up.bin"), 0);
+    EXPECT_EQ(CurlPut(Path("fetched/up.bin"), "up.bin"), kCurlTftpPermission);
 
     ASSERT_TRUE(vantrel.EndWith(SIGTERM));
     const std::map<std::string, StoredValue> firstSave = {
