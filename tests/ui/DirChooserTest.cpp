@@ -1,0 +1,162 @@
+// The directory chooser's two dialogs, answered through the seam as a user
+// would answer them: where they open, what they show and what they return.
+#include "res/ResourceIds.h"
+#include "ui/DirChooser.h"
+#include "ui/LegacyDirDialog.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class DirChooserTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_temp.isValid());
+        ASSERT_TRUE(QDir(m_temp.path()).mkpath("a/b"));
+        ASSERT_TRUE(QDir(m_temp.path()).mkpath("a/c"));
+    }
+    void TearDown() override { SetDirectoryDialogSeam({}); }
+
+    std::string Dir(const char* relative) const { return QDir(m_temp.path()).filePath(relative).toStdString(); }
+
+    // Answers every dialog with answer, after look has seen it.
+    void Answer(std::optional<std::string> answer, std::function<void(const DirectoryDialogRequest&)> look = {})
+    {
+        SetDirectoryDialogSeam([this, answer, look](const DirectoryDialogRequest& request) {
+            m_kinds.push_back(request.kind);
+            m_starts.push_back(request.startPath);
+            if (look)
+                look(request);
+            return answer;
+        });
+    }
+
+    QTemporaryDir m_temp;
+    std::vector<DirectoryDialogKind> m_kinds;
+    std::vector<std::string> m_starts;
+};
+
+} // namespace
+
+TEST_F(DirChooserTest, FolderBrowserOpensAtTheStartAndReturnsTheAbsoluteChoice)
+{
+    struct Case {
+        std::string start;
+        std::optional<std::string> answer;
+        QString opensAt;
+        BOOL result;
+        std::string path;
+    };
+    const Case cases[] = {
+        {Dir("a"), Dir("a/b"), QString::fromStdString(Dir("a")), TRUE, Dir("a/b")},
+        {Dir("a"), Dir("a"), QString::fromStdString(Dir("a")), TRUE, Dir("a")},
+        {Dir("a/b"), Dir("a/b/.."), QString::fromStdString(Dir("a/b")), TRUE, Dir("a")},
+        {Dir("a"), "/", QString::fromStdString(Dir("a")), TRUE, "/"},
+        {"", Dir("a/c"), QDir::homePath(), TRUE, Dir("a/c")},
+        {Dir("gone"), Dir("a"), QDir::homePath(), TRUE, Dir("a")},
+        {Dir("a"), std::nullopt, QString::fromStdString(Dir("a")), FALSE, Dir("a")},
+    };
+    for (const Case& c : cases) {
+        QString opened, title;
+        bool directoryMode = false;
+        Answer(c.answer, [&](const DirectoryDialogRequest& request) {
+            auto* dialog = qobject_cast<QFileDialog*>(request.dialog);
+            ASSERT_NE(dialog, nullptr);
+            opened = dialog->directory().absolutePath();
+            title = dialog->windowTitle();
+            directoryMode = dialog->fileMode() == QFileDialog::Directory;
+        });
+        std::string path = c.start;
+        EXPECT_EQ(CDirChooser().ChooseDirectory(path, nullptr, FALSE, "Choose a search Directory"), c.result) << c.start;
+        EXPECT_EQ(path, c.result ? c.path : c.start);
+        EXPECT_EQ(opened, c.opensAt) << c.start;
+        EXPECT_EQ(title, "Choose a search Directory");
+        EXPECT_TRUE(directoryMode);
+    }
+    EXPECT_EQ(m_starts.front(), Dir("a")) << "the seam sees the caller's start";
+}
+
+TEST_F(DirChooserTest, ForceLegacySelectsTheLegacyDialog)
+{
+    Answer(std::nullopt);
+    std::string path;
+    CDirChooser().ChooseDirectory(path, nullptr, FALSE, "t");
+    CDirChooser().ChooseDirectory(path, nullptr, TRUE, "t");
+    CDirChooser().ChooseDirectory(path, nullptr, 5, "t");
+    EXPECT_EQ(m_kinds, (std::vector<DirectoryDialogKind>{DirectoryDialogKind::FolderBrowser, DirectoryDialogKind::Legacy,
+                                                          DirectoryDialogKind::Legacy}));
+}
+
+TEST_F(DirChooserTest, LegacyDialogShowsOnlyTheDirectoryControls)
+{
+    Answer(std::nullopt, [&](const DirectoryDialogRequest& request) {
+        auto* dialog = qobject_cast<CLegacyDirDialog*>(request.dialog);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), "Choose Write Directory");
+        for (int id : {stc2, stc3, edt1, lst1, cmb1, pshHelp, chx1})
+            EXPECT_TRUE(dialog->GetDlgItem(id)->isHidden()) << id;
+        for (int id : {stc1, stc4, lst2, cmb2, IDOK, IDCANCEL})
+            EXPECT_FALSE(dialog->GetDlgItem(id)->isHidden()) << id;
+        EXPECT_EQ(qobject_cast<QLineEdit*>(dialog->GetDlgItem(edt1))->text(), "Junk");
+        EXPECT_EQ(qobject_cast<QLabel*>(dialog->GetDlgItem(stc1))->text().toStdString(), Dir("a"));
+        QApplication::processEvents();
+        EXPECT_EQ(dialog->focusWidget(), dialog->GetDlgItem(lst2));
+
+        auto* list = qobject_cast<QListWidget*>(dialog->GetDlgItem(lst2));
+        dialog->grab();
+        EXPECT_FALSE(dialog->IsFirstPaintPending());
+        EXPECT_EQ(list->currentRow(), 0) << "the first paint selects the first entry";
+        list->setCurrentRow(2);
+        dialog->grab();
+        EXPECT_EQ(list->currentRow(), 2) << "later paints leave the selection";
+
+        const auto subdirectory = list->findItems("b", Qt::MatchEndsWith);
+        ASSERT_EQ(subdirectory.size(), 1);
+        emit list->itemActivated(subdirectory.first());
+        EXPECT_EQ(dialog->GetCurrentDirectory(), Dir("a/b")) << "activating an entry opens it";
+    });
+    std::string path = Dir("a");
+    EXPECT_FALSE(CDirChooser().ChooseDirectory(path, nullptr, TRUE, "Choose Write Directory"));
+    EXPECT_EQ(path, Dir("a"));
+}
+
+TEST_F(DirChooserTest, LegacyDialogCutsTheDirectoryFromTheReturnedName)
+{
+    struct Case {
+        std::optional<std::string> answer;
+        BOOL result;
+        std::string path;
+    };
+    const Case cases[] = {
+        {Dir("a/b"), TRUE, Dir("a/b")},
+        {Dir("a/c/"), TRUE, Dir("a/c")},
+        {"/", TRUE, "/"},
+        {std::nullopt, FALSE, "unchanged"},
+    };
+    for (const Case& c : cases) {
+        Answer(c.answer);
+        std::string path = "unchanged";
+        EXPECT_EQ(CDirChooser().ChooseDirectory(path, nullptr, TRUE, "t"), c.result);
+        EXPECT_EQ(path, c.path);
+    }
+}
+
+TEST(LegacyDirDialog, ReturnsTheFullNameOfJunkInTheCurrentDirectory)
+{
+    QTemporaryDir temp;
+    CLegacyDirDialog dialog;
+    dialog.SetInitialDir(temp.path().toStdString());
+    ASSERT_TRUE(dialog.Create());
+    dialog.SendCommand(IDOK);
+    EXPECT_EQ(dialog.result(), IDOK);
+    EXPECT_EQ(dialog.GetPathName(), temp.path().toStdString() + "/Junk");
+    EXPECT_EQ(dialog.GetFileOffset(), temp.path().size() + 1);
+}
