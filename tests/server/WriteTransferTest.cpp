@@ -176,8 +176,9 @@ TEST(WriteTransfer, FailedWriteIsNeverAcknowledged)
         }
         EXPECT_EQ(reply, ErrorPacket(3, "Disk full or allocation exceeded")) << blocks;
         EXPECT_EQ(service.status.Last(), "Write Failed for Block " + std::to_string(block)) << blocks;
-        if (blocks == 20)
+        if (blocks == 20) {
             EXPECT_LE(block, blocks) << "a full block's fwrite should have failed";
+        }
         EXPECT_EQ(service.TableSize(), 0);
         EXPECT_EQ(ReadWholeFile(service.WritePath("full")), std::string(1000, 'd'));
     }
