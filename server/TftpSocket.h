@@ -26,6 +26,7 @@ public:
     void RemoveTransfer(CTransfer* t);
     void OnTimerTick();
 
+    // The newest record of the transfer table; empty when none is active.
     CTransfer* Head() const { return m_head; }
 
 private:
