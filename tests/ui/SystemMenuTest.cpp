@@ -38,12 +38,16 @@ protected:
     static bool OpensTheAboutBox(CServerDlg& dlg, const std::function<void()>& action)
     {
         bool opened = false;
-        QTimer::singleShot(0, [&] {
+        // Local, so that it cannot fire after a call that opened nothing.
+        QTimer watcher;
+        watcher.setSingleShot(true);
+        QObject::connect(&watcher, &QTimer::timeout, [&] {
             auto* box = qobject_cast<CAboutBox*>(QApplication::activeModalWidget());
             opened = box && box->windowTitle() == "About Vantrel" && box->parentWidget() == &dlg;
             if (box)
                 box->OnOK();
         });
+        watcher.start(0);
         action();
         return opened;
     }
