@@ -78,8 +78,6 @@ void CLegacyDirDialog::ChangeDirectory(const std::string& directory)
     FillDirectoryControls();
 }
 
-// What the common dialog does before its hook sees the dialog: caption,
-// controls filled, the help and read-only controls hidden.
 void CLegacyDirDialog::FillDirectoryControls()
 {
     const QString current = ToQString(m_currentDir);
@@ -92,6 +90,8 @@ void CLegacyDirDialog::FillDirectoryControls()
 
 BOOL CLegacyDirDialog::OnInitDialog()
 {
+    // First what the common dialog does before its hook sees the dialog:
+    // the caller's caption, help and read-only hidden, the controls filled.
     setWindowTitle(ToQString(m_title));
     GetDlgItem(pshHelp)->hide();
     GetDlgItem(chx1)->hide();
@@ -100,6 +100,7 @@ BOOL CLegacyDirDialog::OnInitDialog()
             [this, directories](QListWidgetItem* item) { OpenListedDirectory(directories->row(item)); });
     ChangeDirectory(OpeningDirectory(m_initialDir));
 
+    // Then the reshaping into a directory picker.
     for (int id : {stc2, stc3, edt1, lst1, cmb1})
         GetDlgItem(id)->hide();
     static_cast<QLineEdit*>(GetDlgItem(edt1))->setText("Junk");
