@@ -8,6 +8,7 @@
 #include "ui/Controls.h"
 #include "ui/Dialog.h"
 #include "ui/DirEdit.h"
+#include "ui/StatusField.h"
 
 #include <QIcon>
 
@@ -42,7 +43,7 @@ public:
 
     // Declaration order matters: m_server refers to the settings before it and
     // so is torn down before them.
-    CEdit m_status;
+    CStatusField m_status; // the status line
     CListBox m_searchDirList;
     std::string m_writeDir;
     int m_enableWrite = 0;

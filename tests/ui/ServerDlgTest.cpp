@@ -72,6 +72,22 @@ TEST_F(ServerDlgTest, InitialisationShowsTheSettingsAndStartsTheServiceAfterIdle
     EXPECT_TRUE(m_boxes.empty());
 }
 
+TEST_F(ServerDlgTest, TheStatusLineTakesEveryTextAndShowsTheNewestSoonAfter)
+{
+    ASSERT_TRUE(m_dlg.Create());
+    QLineEdit* field = Field(IDC_STATUS);
+    Pump(2 * CStatusField::kRepaintMs);
+
+    g_statusLine->SetWindowText("Unknown File a.bin");
+    EXPECT_EQ(field->text(), "Unknown File a.bin") << "after a quiet spell a text shows at once";
+    for (int block = 1; block <= 100; ++block)
+        g_statusLine->SetWindowText("Sending " + std::to_string(block) + " of 100");
+    g_statusLine->SetWindowText("Finished");
+    EXPECT_EQ(m_dlg.m_status.GetWindowText(), "Finished");
+    Pump(2 * CStatusField::kRepaintMs);
+    EXPECT_EQ(field->text(), "Finished");
+}
+
 TEST_F(ServerDlgTest, FlagsOutsideZeroToTwoAreShownUntickedAndBecomeZero)
 {
     m_dlg.m_writeDir = MakeDir("uploads");
