@@ -16,7 +16,6 @@ class QAction;
 class QMenu;
 class QPoint;
 
-constexpr UINT SC_MOVE = 0xF010;
 constexpr UINT SC_MINIMIZE = 0xF020;
 constexpr UINT SC_CLOSE = 0xF060;
 constexpr UINT SC_RESTORE = 0xF120;
