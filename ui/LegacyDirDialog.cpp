@@ -39,7 +39,8 @@ void AddDirectoryEntry(QListWidget* list, const QString& text, int depth, const 
 }
 
 // The directory list shows the way from the root down to the current
-// directory, then the current directory's subdirectories.
+// directory, then the current directory's subdirectories; the current one
+// is highlighted.
 void FillDirectoryList(QListWidget* list, const QString& current)
 {
     list->clear();
@@ -50,6 +51,7 @@ void FillDirectoryList(QListWidget* list, const QString& current)
         path += '/' + parts[i];
         AddDirectoryEntry(list, parts[i], static_cast<int>(i) + 1, path);
     }
+    list->setCurrentRow(static_cast<int>(parts.size()));
     const QDir directory(current);
     const auto subdirectories = directory.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QString& name : subdirectories)
@@ -96,8 +98,7 @@ BOOL CLegacyDirDialog::OnInitDialog()
     GetDlgItem(pshHelp)->hide();
     GetDlgItem(chx1)->hide();
     auto* directories = static_cast<QListWidget*>(GetDlgItem(lst2));
-    connect(directories, &QListWidget::itemActivated, this,
-            [this, directories](QListWidgetItem* item) { OpenListedDirectory(directories->row(item)); });
+    connect(directories, &QListWidget::itemDoubleClicked, this, &CLegacyDirDialog::OpenListedDirectory);
     ChangeDirectory(OpeningDirectory(m_initialDir));
 
     // Then the reshaping into a directory picker.
@@ -110,14 +111,21 @@ BOOL CLegacyDirDialog::OnInitDialog()
     return FALSE;
 }
 
-void CLegacyDirDialog::OpenListedDirectory(int row)
+void CLegacyDirDialog::OpenListedDirectory(QListWidgetItem* item)
 {
-    auto* directories = static_cast<QListWidget*>(GetDlgItem(lst2));
-    ChangeDirectory(ToStdString(directories->item(row)->data(kDirectoryRole).toString()));
+    ChangeDirectory(ToStdString(item->data(kDirectoryRole).toString()));
 }
 
 void CLegacyDirDialog::OnOK()
 {
+    // As in the file dialog, OK (or Enter) in the directory list opens the
+    // highlighted directory; it ends the dialog once the open one is chosen.
+    auto* directories = static_cast<QListWidget*>(GetDlgItem(lst2));
+    QListWidgetItem* highlighted = directories->currentItem();
+    if (focusWidget() == directories && highlighted &&
+        ToStdString(highlighted->data(kDirectoryRole).toString()) != m_currentDir)
+        return OpenListedDirectory(highlighted);
+
     const std::string fileName = ToStdString(static_cast<QLineEdit*>(GetDlgItem(edt1))->text());
     const std::string directory = m_currentDir == "/" ? std::string() : m_currentDir;
     m_pathName = directory + "/" + fileName;

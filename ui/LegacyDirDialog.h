@@ -6,6 +6,8 @@
 
 #include <string>
 
+class QListWidgetItem;
+
 class CLegacyDirDialog : public CDialog {
     Q_OBJECT
 public:
@@ -22,7 +24,7 @@ public:
     int GetFileOffset() const { return m_fileOffset; }
 
     std::string GetCurrentDirectory() const { return m_currentDir; }
-    // Shows this directory in the directory list, as a double click does.
+    // Opens this directory in the directory list, as a double click does.
     void ChangeDirectory(const std::string& directory);
 
     BOOL OnInitDialog() override;
@@ -34,7 +36,7 @@ protected:
 
 private:
     void FillDirectoryControls();
-    void OpenListedDirectory(int row);
+    void OpenListedDirectory(QListWidgetItem* item);
 
     std::string m_initialDir;
     std::string m_title;

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -121,8 +122,8 @@ TEST_F(DirChooserTest, LegacyDialogShowsOnlyTheDirectoryControls)
 
         const auto subdirectory = list->findItems("b", Qt::MatchEndsWith);
         ASSERT_EQ(subdirectory.size(), 1);
-        emit list->itemActivated(subdirectory.first());
-        EXPECT_EQ(dialog->GetCurrentDirectory(), Dir("a/b")) << "activating an entry opens it";
+        emit list->itemDoubleClicked(subdirectory.first());
+        EXPECT_EQ(dialog->GetCurrentDirectory(), Dir("a/b")) << "a double click opens an entry";
     });
     std::string path = Dir("a");
     EXPECT_FALSE(CDirChooser().ChooseDirectory(path, nullptr, TRUE, "Choose Write Directory"));
@@ -150,14 +151,29 @@ TEST_F(DirChooserTest, LegacyDialogCutsTheDirectoryFromTheReturnedName)
     }
 }
 
-TEST(LegacyDirDialog, ReturnsTheFullNameOfJunkInTheCurrentDirectory)
+TEST(LegacyDirDialog, EnterInTheListOpensTheHighlightedDirectoryThenReturnsJunkInIt)
 {
     QTemporaryDir temp;
+    ASSERT_TRUE(QDir(temp.path()).mkdir("sub"));
     CLegacyDirDialog dialog;
     dialog.SetInitialDir(temp.path().toStdString());
     ASSERT_TRUE(dialog.Create());
-    dialog.SendCommand(IDOK);
+    QApplication::processEvents();
+    auto* list = qobject_cast<QListWidget*>(dialog.GetDlgItem(lst2));
+    ASSERT_EQ(dialog.focusWidget(), list);
+    list->setCurrentItem(list->findItems("sub", Qt::MatchEndsWith).value(0));
+    auto pressEnter = [&] {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(list, &press);
+    };
+
+    pressEnter();
+    EXPECT_EQ(dialog.result(), 0) << "still open";
+    const std::string sub = temp.path().toStdString() + "/sub";
+    EXPECT_EQ(dialog.GetCurrentDirectory(), sub);
+
+    pressEnter();
     EXPECT_EQ(dialog.result(), IDOK);
-    EXPECT_EQ(dialog.GetPathName(), temp.path().toStdString() + "/Junk");
-    EXPECT_EQ(dialog.GetFileOffset(), temp.path().size() + 1);
+    EXPECT_EQ(dialog.GetPathName(), sub + "/Junk");
+    EXPECT_EQ(dialog.GetFileOffset(), static_cast<int>(sub.size()) + 1);
 }
