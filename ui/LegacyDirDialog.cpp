@@ -98,7 +98,8 @@ BOOL CLegacyDirDialog::OnInitDialog()
     GetDlgItem(pshHelp)->hide();
     GetDlgItem(chx1)->hide();
     auto* directories = static_cast<QListWidget*>(GetDlgItem(lst2));
-    connect(directories, &QListWidget::itemDoubleClicked, this, &CLegacyDirDialog::OpenListedDirectory);
+    connect(directories, &QListWidget::itemDoubleClicked, this, &CLegacyDirDialog::OpenListedDirectory,
+            Qt::UniqueConnection);
     ChangeDirectory(OpeningDirectory(m_initialDir));
 
     // Then the reshaping into a directory picker.
