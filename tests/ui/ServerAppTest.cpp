@@ -118,6 +118,7 @@ TEST_F(ServerAppTest, APortThatCannotBeBoundLeavesTheWindowRunningWithoutService
 
 TEST_F(ServerAppTest, WithoutSocketsOneBoxAndNoWindowNorSettingsAccess)
 {
+    CServerApp app(0);
     // No descriptor left for a socket: the lowest free one is over the limit.
     const int lowestFree = ::dup(0);
     ::close(lowestFree);
@@ -126,7 +127,6 @@ TEST_F(ServerAppTest, WithoutSocketsOneBoxAndNoWindowNorSettingsAccess)
     rlimit starved = saved;
     starved.rlim_cur = static_cast<rlim_t>(lowestFree);
     ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &starved), 0);
-    CServerApp app(0);
     const BOOL result = app.InitInstance();
     ::setrlimit(RLIMIT_NOFILE, &saved);
 
