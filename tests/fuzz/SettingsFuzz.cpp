@@ -1,7 +1,8 @@
 // Fuzzes the settings load over whatever the store file may hold: values of
 // any type, storage class and size under the settings key or beside it, keys
-// missing, foreign tables, or a file of arbitrary bytes. The search folder
-// count stays small, so that each input costs only a few store opens.
+// missing, foreign tables, a file of arbitrary bytes, or no file at all. The
+// search folder count stays small, so that each input costs only a few store
+// opens.
 #include "platform/Registry.h"
 #include "settings/SettingsStore.h"
 #include "tests/fuzz/support/FuzzChecks.h"
@@ -19,7 +20,7 @@ constexpr int kMaxRecords = 8;
 constexpr int kMaxCount = 20;
 const char* const kSettingsPath = "SOFTWARE\\Corvane\\TFTP\\Settings";
 
-enum class Layout { Ours, RawBytes, Foreign, Empty };
+enum class Layout { Ours, RawBytes, Foreign, Empty, Missing };
 
 const char* const kOurTables =
     "CREATE TABLE reg_keys (path TEXT PRIMARY KEY COLLATE NOCASE);"
@@ -166,7 +167,9 @@ void WriteStore(FuzzInput& input)
     const std::string& file = StoreFile();
     for (const char* suffix : {"", "-journal", "-wal", "-shm"})
         unlink((file + suffix).c_str());
-    const auto layout = static_cast<Layout>(input.Byte() % 4);
+    const auto layout = static_cast<Layout>(input.Byte() % 5);
+    if (layout == Layout::Missing)
+        return;
     if (layout == Layout::RawBytes) {
         std::ofstream(file, std::ios::binary) << input.Take(SIZE_MAX);
         return;
