@@ -9,6 +9,7 @@
 #include <QAbstractButton>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QLabel>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -220,8 +221,13 @@ void CDialog::closeEvent(QCloseEvent* event)
     SendCommand(IDCANCEL);
 }
 
+// Only a right-click on the dialog's background, or on a static label, opens
+// the menu; a control that passes its right-click up keeps it to itself.
 void CDialog::contextMenuEvent(QContextMenuEvent* event)
 {
+    QWidget* under = childAt(event->pos());
+    if (under && !qobject_cast<QLabel*>(under))
+        return;
     OnSystemMenuRequest(event->globalPos());
 }
 

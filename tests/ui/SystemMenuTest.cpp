@@ -115,6 +115,12 @@ TEST_F(SystemMenuTest, AltSpaceAndARightClickOnTheBackgroundOpenThePopup)
     QApplication::sendEvent(&dlg, &rightClick);
     EXPECT_TRUE(popup.isVisible());
     popup.close();
+
+    // A right-click that the list box passes up to the dialog stays the list's.
+    const QPoint onList = dlg.GetDlgItem(IDC_SEARCH_DIRS)->geometry().center();
+    QContextMenuEvent listClick(QContextMenuEvent::Mouse, onList, dlg.mapToGlobal(onList));
+    QApplication::sendEvent(&dlg, &listClick);
+    EXPECT_FALSE(popup.isVisible());
 }
 
 } // namespace
