@@ -1,4 +1,5 @@
 // The entry point: the framework's part of start-up around CServerApp.
+#include "platform/EventLoopChoice.h"
 #include "platform/HeadlessDisplay.h"
 #include "platform/MessageBox.h"
 #include "ui/ServerApp.h"
@@ -10,6 +11,7 @@ CServerApp theApp;
 int main(int argc, char** argv)
 {
     UseOffscreenWithoutDisplay();
+    UseLeanEventDispatcher();
     QApplication application(argc, argv);
     AfxSetAppName(AppNameFromPath(argv[0]));
     theApp.InitInstance();
