@@ -1,4 +1,5 @@
 // The entry point: the framework's part of start-up around CServerApp.
+#include "platform/DescriptorLimit.h"
 #include "platform/EventLoopChoice.h"
 #include "platform/HeadlessDisplay.h"
 #include "platform/MessageBox.h"
@@ -12,6 +13,7 @@ int main(int argc, char** argv)
 {
     UseOffscreenWithoutDisplay();
     UseLeanEventDispatcher();
+    RaiseDescriptorLimit();
     QApplication application(argc, argv);
     AfxSetAppName(AppNameFromPath(argv[0]));
     theApp.InitInstance();
