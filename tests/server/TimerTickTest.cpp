@@ -162,13 +162,8 @@ TEST(TimerTick, WalkAfterRemovalResumesBehindFirstRecord)
     };
     for (const auto& c : cases) {
         ServiceHarness service;
-        service.PutFile(0, "f", std::string(2000, 'f'));
-        std::vector<std::unique_ptr<Peer>> peers;
-        for (int i = 0; i < 4; ++i) {
-            peers.push_back(std::make_unique<Peer>(service.port));
-            peers.back()->Send(RequestPacket(1, "f"));
-            ASSERT_TRUE(peers.back()->Receive());
-        }
+        const auto peers = service.StartReadTransfers(4);
+        ASSERT_EQ(service.TableSize(), 4);
         CTransfer* expiring = service.server.Head();
         for (int i = 0; i < c.expiring; ++i)
             expiring = expiring->next;

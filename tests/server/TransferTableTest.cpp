@@ -35,13 +35,8 @@ TEST(TransferTable, KeepsOrderWhenRecordsAreRemoved)
     };
     for (const auto& c : cases) {
         ServiceHarness service;
-        service.PutFile(0, "f", std::string(2000, 'f'));
-        std::vector<std::unique_ptr<Peer>> peers;
-        for (int i = 0; i < 4; ++i) {
-            peers.push_back(std::make_unique<Peer>(service.port));
-            peers.back()->Send(RequestPacket(1, "f"));
-            ASSERT_TRUE(peers.back()->Receive());
-        }
+        const auto peers = service.StartReadTransfers(4);
+        ASSERT_EQ(service.TableSize(), 4);
         for (int index : c.removed)
             service.server.RemoveTransfer(Nth(service, index));
         std::vector<unsigned short> expected;

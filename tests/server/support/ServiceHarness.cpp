@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <arpa/inet.h>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <random>
 #include <sstream>
 #include <sys/socket.h>
@@ -241,4 +242,16 @@ int ServiceHarness::TableSize() const
     for (CTransfer* t = server.Head(); t; t = t->next)
         ++size;
     return size;
+}
+
+std::vector<std::unique_ptr<Peer>> ServiceHarness::StartReadTransfers(int count)
+{
+    PutFile(0, "f", std::string(2000, 'f'));
+    std::vector<std::unique_ptr<Peer>> peers;
+    for (int i = 0; i < count; ++i) {
+        peers.push_back(std::make_unique<Peer>(port));
+        peers.back()->Send(RequestPacket(1, "f"));
+        EXPECT_TRUE(peers.back()->Receive()) << "first block for peer " << i;
+    }
+    return peers;
 }

@@ -7,6 +7,7 @@
 
 #include <QStringList>
 #include <QTemporaryDir>
+#include <memory>
 #include <netinet/in.h>
 #include <optional>
 #include <string>
@@ -77,6 +78,9 @@ public:
     std::string WritePath(const std::string& name) const;
     void PutFile(int searchIndex, const std::string& name, const std::string& bytes);
     int TableSize() const;
+    // Serves a 2000-byte file "f" to count peers, one read transfer each,
+    // every first block received; the last peer's transfer is the table's first.
+    std::vector<std::unique_ptr<Peer>> StartReadTransfers(int count);
 
     QTemporaryDir root;
     int enableWrite = 1;
