@@ -4,21 +4,25 @@
 #include "platform/RegistryStore.h"
 
 #include <algorithm>
+#include <memory>
 #include <set>
 #include <vector>
 
 // A root key is its own root and holds the store's file name; any other key
-// names its root and its path in the letter case the store keeps.
+// names its root and its path in the letter case the store keeps. An opened
+// key keeps the store connection it was found with, and the keys opened below
+// it share that connection, so reading a key's values parses the file once.
 struct RegKeyHandle {
   RegKeyHandle* root;
   std::string file;
   std::string path;
   bool writable;
+  std::shared_ptr<CRegistryStore> store;
 };
 
 namespace {
 
-RegKeyHandle g_localMachine{&g_localMachine, "/var/lib/vantrel/hklm.db", "", true};
+RegKeyHandle g_localMachine{&g_localMachine, "/var/lib/vantrel/hklm.db", "", true, nullptr};
 
 std::set<HKEY>& OpenKeys() {
   static std::set<HKEY> keys;
@@ -36,13 +40,29 @@ bool WantsWrite(DWORD samDesired) {
 // A root key is always open, so its rights are asked at each use.
 bool MayWrite(HKEY key) { return IsRoot(key) ? MayAccessStore(key->file, true) : key->writable; }
 
-HKEY NewKey(HKEY parent, const std::string& path, bool writable) {
-  HKEY key = new RegKeyHandle{parent->root, "", path, writable};
+HKEY NewKey(HKEY parent, const std::string& path, bool writable,
+           std::shared_ptr<CRegistryStore> store) {
+  HKEY key = new RegKeyHandle{parent->root, "", path, writable, std::move(store)};
   OpenKeys().insert(key);
   return key;
 }
 
 const std::string& FileOf(HKEY key) { return key->root->file; }
+
+// The open key's own connection. The root key, always open, opens the file
+// anew for every call, so that it never holds the file between calls; so does
+// a key whose file was removed or replaced since, which then keeps the new
+// connection.
+LONG StoreOf(HKEY key, bool mayCreate, std::shared_ptr<CRegistryStore>& store) {
+  if (key->store && key->store->StillNamesOpenedFile()) {
+    store = key->store;
+    return ERROR_SUCCESS;
+  }
+  store = std::make_shared<CRegistryStore>();
+  const LONG status = store->Open(FileOf(key), mayCreate);
+  if (status == ERROR_SUCCESS && !IsRoot(key)) key->store = store;
+  return status;
+}
 
 LONG CopyValueData(const std::vector<BYTE>& stored, BYTE* data, DWORD* cbData) {
   if (cbData == nullptr) return ERROR_SUCCESS;
@@ -67,15 +87,15 @@ LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, char* /*keyClass*/
   *result = nullptr;
   // Creating may write, whatever access is asked for the new key.
   if (!MayWrite(key)) return ERROR_ACCESS_DENIED;
-  CRegistryStore store;
-  LONG status = store.Open(FileOf(key), true);
+  std::shared_ptr<CRegistryStore> store;
+  LONG status = StoreOf(key, true, store);
   std::string storedPath;
   bool created = false;
   if (status == ERROR_SUCCESS) {
-    status = store.CreateKeyPath(JoinKeyPath(key->path, subKey), storedPath, created);
+    status = store->CreateKeyPath(JoinKeyPath(key->path, subKey), storedPath, created);
   }
   if (status != ERROR_SUCCESS) return status;
-  *result = NewKey(key, storedPath, true);
+  *result = NewKey(key, storedPath, true, std::move(store));
   if (disposition != nullptr) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
   return ERROR_SUCCESS;
 }
@@ -86,12 +106,12 @@ LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD /*options*/, DWORD samDesired,
   *result = nullptr;
   const bool write = WantsWrite(samDesired);
   if (!MayAccessStore(FileOf(key), write)) return ERROR_ACCESS_DENIED;
-  CRegistryStore store;
-  LONG status = store.Open(FileOf(key), false);
+  std::shared_ptr<CRegistryStore> store;
+  LONG status = StoreOf(key, false, store);
   std::string storedPath;
-  if (status == ERROR_SUCCESS) status = store.FindKey(JoinKeyPath(key->path, subKey), storedPath);
+  if (status == ERROR_SUCCESS) status = store->FindKey(JoinKeyPath(key->path, subKey), storedPath);
   if (status != ERROR_SUCCESS) return status;
-  *result = NewKey(key, storedPath, write);
+  *result = NewKey(key, storedPath, write, std::move(store));
   return ERROR_SUCCESS;
 }
 
@@ -101,12 +121,12 @@ LONG RegQueryValueExA(HKEY key, LPCSTR valueName, DWORD* reserved, DWORD* type, 
   if (reserved != nullptr || (data != nullptr && cbData == nullptr)) {
     return ERROR_INVALID_PARAMETER;
   }
-  CRegistryStore store;
-  LONG status = store.Open(FileOf(key), false);
+  std::shared_ptr<CRegistryStore> store;
+  LONG status = StoreOf(key, false, store);
   DWORD storedType = 0;
   std::vector<BYTE> stored;
   if (status == ERROR_SUCCESS) {
-    status = store.GetValue(key->path, valueName ? valueName : "", storedType, stored);
+    status = store->GetValue(key->path, valueName ? valueName : "", storedType, stored);
   }
   if (status != ERROR_SUCCESS) return status;
   if (type != nullptr) *type = storedType;
@@ -118,10 +138,10 @@ LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, cons
   if (!IsLive(key)) return ERROR_INVALID_HANDLE;
   if (reserved != 0 || (data == nullptr && cbData != 0)) return ERROR_INVALID_PARAMETER;
   if (!MayWrite(key)) return ERROR_ACCESS_DENIED;
-  CRegistryStore store;
-  LONG status = store.Open(FileOf(key), false);
+  std::shared_ptr<CRegistryStore> store;
+  LONG status = StoreOf(key, false, store);
   if (status == ERROR_SUCCESS) {
-    status = store.SetValue(key->path, valueName ? valueName : "", type, data, cbData);
+    status = store->SetValue(key->path, valueName ? valueName : "", type, data, cbData);
   }
   return status;
 }

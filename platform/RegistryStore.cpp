@@ -4,6 +4,7 @@
 #include "platform/RegistryPath.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -122,6 +123,7 @@ LONG CRegistryStore::Open(const std::string& file, bool mayCreate) {
     return ResultOf(sqlite3_errcode(m_db));
   }
   sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+  RememberFile(file);
   LONG result = Execute("PRAGMA synchronous = FULL");
   Schema schema = Schema::Foreign;
   if (result == ERROR_SUCCESS) result = ReadSchema(schema);
@@ -129,6 +131,20 @@ LONG CRegistryStore::Open(const std::string& file, bool mayCreate) {
   if (schema == Schema::Ours) return ERROR_SUCCESS;
   if (schema == Schema::Foreign) return ERROR_BADDB;
   return mayCreate ? CreateTables() : ERROR_FILE_NOT_FOUND;
+}
+
+void CRegistryStore::RememberFile(const std::string& file) {
+  struct stat status {};
+  if (stat(file.c_str(), &status) != 0) return;
+  m_file = file;
+  m_device = status.st_dev;
+  m_inode = status.st_ino;
+}
+
+bool CRegistryStore::StillNamesOpenedFile() const {
+  struct stat status {};
+  return !m_file.empty() && stat(m_file.c_str(), &status) == 0 && status.st_dev == m_device &&
+         status.st_ino == m_inode;
 }
 
 LONG CRegistryStore::ReadSchema(Schema& schema) {

@@ -1,7 +1,11 @@
 #pragma once
-// One root key's SQLite file, open for the span of one registry call. Every
-// change is its own transaction, written through before the call returns.
+// One root key's SQLite file, open while a key found through it is open, or
+// for the span of one call on the root key itself. Every change is its own
+// transaction, written through before the call returns; between calls the
+// connection holds no lock, so other programs may read and write the file.
 #include "platform/WinTypes.h"
+
+#include <sys/types.h>
 
 #include <string>
 #include <vector>
@@ -24,6 +28,9 @@ public:
   // table gets the two tables. A file that is anything else fails with
   // ERROR_BADDB and is left exactly as it is.
   LONG Open(const std::string& file, bool mayCreate);
+  // Whether the file name still leads to the file that was opened: false once
+  // the file was removed or replaced by another program.
+  bool StillNamesOpenedFile() const;
 
   // storedPath receives the path in the letter case it was created with.
   LONG FindKey(const std::string& path, std::string& storedPath);
@@ -38,9 +45,13 @@ public:
 
 private:
   enum class Schema { Ours, Empty, Foreign };
+  void RememberFile(const std::string& file);
   LONG ReadSchema(Schema& schema);
   LONG CreateTables();
   LONG Execute(const char* sql);
 
   sqlite3* m_db = nullptr;
+  std::string m_file;
+  dev_t m_device = 0;
+  ino_t m_inode = 0;
 };

@@ -173,6 +173,27 @@ TEST(Registry, AKeyRemovedBehindAnOpenHandleTakesNoValues) {
   RegCloseKey(key);
 }
 
+// An open key reads through one connection, yet holds no lock between calls
+// and follows the file name when the file is replaced.
+TEST(Registry, AnOpenKeySeesOtherProgramsAndFollowsAReplacedFile) {
+  CScratchStore store;
+  HKEY key = Create(HKEY_LOCAL_MACHINE, "A\\B");
+  HKEY below = Create(key, "C");
+  ASSERT_TRUE(store.Execute("INSERT INTO reg_values VALUES ('A\\B', 'V', 1, X'61')"));
+  DWORD size = 0;
+  EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "V", nullptr, nullptr, nullptr, &size));
+  EXPECT_EQ(1u, size);
+
+  std::filesystem::rename(store.File(), store.File() + ".old");
+  RegCloseKey(Create(HKEY_LOCAL_MACHINE, "A\\B\\C"));
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExA(key, "V", nullptr, nullptr, nullptr, &size));
+  EXPECT_EQ(ERROR_SUCCESS, Set(below, "W", REG_SZ, BytesOf("new")));
+  ASSERT_EQ(1u, store.Values().size()) << "the set went to the file now at the name";
+  EXPECT_EQ("W", store.Values()[0].name);
+  RegCloseKey(below);
+  RegCloseKey(key);
+}
+
 TEST(Registry, AFileThatIsNotOurDatabaseIsNeverChanged) {
   struct Case {
     const char* what;
