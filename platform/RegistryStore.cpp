@@ -39,61 +39,7 @@ LONG ResultOf(int sqliteResult) {
   }
 }
 
-class CStatement {
-public:
-  CStatement(sqlite3* db, const char* sql)
-      : m_prepared(sqlite3_prepare_v2(db, sql, -1, &m_statement, nullptr)) {}
-  CStatement(const CStatement&) = delete;
-  CStatement& operator=(const CStatement&) = delete;
-  ~CStatement() { sqlite3_finalize(m_statement); }
-
-  void Bind(int index, const std::string& text) {
-    sqlite3_bind_text(m_statement, index, text.data(), static_cast<int>(text.size()),
-                      SQLITE_TRANSIENT);
-  }
-  void Bind(int index, sqlite3_int64 number) { sqlite3_bind_int64(m_statement, index, number); }
-  // A zero-length blob, never NULL, for an empty value.
-  void BindBlob(int index, const BYTE* data, DWORD size) {
-    if (size == 0) {
-      sqlite3_bind_zeroblob(m_statement, index, 0);
-    } else {
-      sqlite3_bind_blob(m_statement, index, data, static_cast<int>(size), SQLITE_TRANSIENT);
-    }
-  }
-
-  // SQLITE_ROW, SQLITE_DONE or the error.
-  int Step() { return m_prepared == SQLITE_OK ? sqlite3_step(m_statement) : m_prepared; }
-
-  std::string Text(int column) {
-    const unsigned char* text = sqlite3_column_text(m_statement, column);
-    if (text == nullptr) return {};
-    return std::string(reinterpret_cast<const char*>(text),
-                       static_cast<std::size_t>(sqlite3_column_bytes(m_statement, column)));
-  }
-  sqlite3_int64 Number(int column) { return sqlite3_column_int64(m_statement, column); }
-  std::vector<BYTE> Blob(int column) {
-    const BYTE* blob = static_cast<const BYTE*>(sqlite3_column_blob(m_statement, column));
-    return std::vector<BYTE>(blob, blob + sqlite3_column_bytes(m_statement, column));
-  }
-
-private:
-  sqlite3_stmt* m_statement = nullptr;
-  int m_prepared;
-};
-
-// Inserts the key when missing and learns the letter case it is kept in.
-LONG AddKey(sqlite3* db, const std::string& path, std::string& storedPath, bool& created) {
-  CStatement insert(db, "INSERT INTO reg_keys (path) VALUES (?1) ON CONFLICT DO NOTHING");
-  insert.Bind(1, path);
-  const LONG result = ResultOf(insert.Step());
-  if (result != ERROR_SUCCESS) return result;
-  created = sqlite3_changes(db) > 0;
-  CStatement find(db, "SELECT path FROM reg_keys WHERE path = ?1");
-  find.Bind(1, path);
-  if (find.Step() != SQLITE_ROW) return ERROR_REGISTRY_IO_FAILED;
-  storedPath = find.Text(0);
-  return ERROR_SUCCESS;
-}
+const char* const kFindKey = "SELECT path FROM reg_keys WHERE path = ?1";
 
 }  // namespace
 
@@ -107,7 +53,10 @@ bool MayAccessStore(const std::string& file, bool write) {
   return access(existing.c_str(), write ? W_OK : R_OK) == 0;
 }
 
-CRegistryStore::~CRegistryStore() { sqlite3_close(m_db); }
+CRegistryStore::~CRegistryStore() {
+  m_statements.Clear();
+  sqlite3_close(m_db);
+}
 
 LONG CRegistryStore::Open(const std::string& file, bool mayCreate) {
   std::error_code error;
@@ -148,7 +97,7 @@ bool CRegistryStore::StillNamesOpenedFile() const {
 }
 
 LONG CRegistryStore::ReadSchema(Schema& schema) {
-  CStatement count(m_db,
+  CStatement count(m_statements,
                    "SELECT count(*), count(*) FILTER (WHERE type = 'table' AND name IN"
                    " ('reg_keys', 'reg_values')) FROM sqlite_master");
   const int step = count.Step();
@@ -164,15 +113,34 @@ LONG CRegistryStore::ReadSchema(Schema& schema) {
 // Looks again under the write lock, so that a table another program made in
 // the meantime is never mixed with ours.
 LONG CRegistryStore::CreateTables() {
-  LONG result = Execute("BEGIN IMMEDIATE");
+  LONG result = Run("BEGIN IMMEDIATE");
   if (result != ERROR_SUCCESS) return result;
   Schema schema = Schema::Foreign;
   result = ReadSchema(schema);
   if (result == ERROR_SUCCESS && schema == Schema::Foreign) result = ERROR_BADDB;
   if (result == ERROR_SUCCESS && schema == Schema::Empty) result = Execute(kCreateTables);
-  if (result == ERROR_SUCCESS) result = Execute("COMMIT");
-  if (result != ERROR_SUCCESS) Execute("ROLLBACK");
+  if (result == ERROR_SUCCESS) result = Run("COMMIT");
+  if (result != ERROR_SUCCESS) Run("ROLLBACK");
   return result;
+}
+
+LONG CRegistryStore::Run(const char* sql) {
+  CStatement statement(m_statements, sql);
+  return ResultOf(statement.Step());
+}
+
+// Inserts the key when missing and learns the letter case it is kept in.
+LONG CRegistryStore::AddKey(const std::string& path, std::string& storedPath, bool& created) {
+  CStatement insert(m_statements, "INSERT INTO reg_keys (path) VALUES (?1) ON CONFLICT DO NOTHING");
+  insert.Bind(1, path);
+  const LONG result = ResultOf(insert.Step());
+  if (result != ERROR_SUCCESS) return result;
+  created = sqlite3_changes(m_db) > 0;
+  CStatement find(m_statements, kFindKey);
+  find.Bind(1, path);
+  if (find.Step() != SQLITE_ROW) return ERROR_REGISTRY_IO_FAILED;
+  storedPath = find.Text(0);
+  return ERROR_SUCCESS;
 }
 
 LONG CRegistryStore::Execute(const char* sql) {
@@ -184,7 +152,7 @@ LONG CRegistryStore::FindKey(const std::string& path, std::string& storedPath) {
     storedPath.clear();
     return ERROR_SUCCESS;
   }
-  CStatement find(m_db, "SELECT path FROM reg_keys WHERE path = ?1");
+  CStatement find(m_statements, kFindKey);
   find.Bind(1, path);
   const int step = find.Step();
   if (step == SQLITE_DONE) return ERROR_FILE_NOT_FOUND;
@@ -199,20 +167,20 @@ LONG CRegistryStore::CreateKeyPath(const std::string& path, std::string& storedP
                                    bool& created) {
   storedPath.clear();
   created = false;
-  LONG result = Execute("BEGIN IMMEDIATE");
+  LONG result = Run("BEGIN IMMEDIATE");
   for (const std::string& component : SplitKeyPath(path)) {
     if (result != ERROR_SUCCESS) break;
     const std::string next = storedPath.empty() ? component : storedPath + '\\' + component;
-    result = AddKey(m_db, next, storedPath, created);
+    result = AddKey(next, storedPath, created);
   }
-  if (result == ERROR_SUCCESS) result = Execute("COMMIT");
-  if (result != ERROR_SUCCESS) Execute("ROLLBACK");
+  if (result == ERROR_SUCCESS) result = Run("COMMIT");
+  if (result != ERROR_SUCCESS) Run("ROLLBACK");
   return result;
 }
 
 LONG CRegistryStore::GetValue(const std::string& keyPath, const std::string& name, DWORD& type,
                               std::vector<BYTE>& data) {
-  CStatement get(m_db, "SELECT type, data FROM reg_values WHERE key = ?1 AND name = ?2");
+  CStatement get(m_statements, "SELECT type, data FROM reg_values WHERE key = ?1 AND name = ?2");
   get.Bind(1, keyPath);
   get.Bind(2, name);
   const int step = get.Step();
@@ -227,14 +195,14 @@ LONG CRegistryStore::GetValue(const std::string& keyPath, const std::string& nam
 // an existing value keeps the letter case of its name.
 LONG CRegistryStore::SetValue(const std::string& keyPath, const std::string& name, DWORD type,
                               const BYTE* data, DWORD size) {
-  CStatement set(m_db,
+  CStatement set(m_statements,
                  "INSERT INTO reg_values (key, name, type, data)"
                  " SELECT ?1, ?2, ?3, ?4"
                  " WHERE ?1 = '' OR EXISTS (SELECT 1 FROM reg_keys WHERE path = ?1)"
                  " ON CONFLICT (key, name) DO UPDATE SET type = excluded.type, data = excluded.data");
   set.Bind(1, keyPath);
   set.Bind(2, name);
-  set.Bind(3, static_cast<sqlite3_int64>(type));
+  set.Bind(3, static_cast<long long>(type));
   set.BindBlob(4, data, size);
   const LONG result = ResultOf(set.Step());
   if (result != ERROR_SUCCESS) return result;

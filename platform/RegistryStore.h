@@ -3,6 +3,7 @@
 // for the span of one call on the root key itself. Every change is its own
 // transaction, written through before the call returns; between calls the
 // connection holds no lock, so other programs may read and write the file.
+#include "platform/SqliteStatement.h"
 #include "platform/WinTypes.h"
 
 #include <sys/types.h>
@@ -48,9 +49,14 @@ private:
   void RememberFile(const std::string& file);
   LONG ReadSchema(Schema& schema);
   LONG CreateTables();
+  LONG AddKey(const std::string& path, std::string& storedPath, bool& created);
+  // One statement, prepared once per connection.
+  LONG Run(const char* sql);
+  // Any number of statements, prepared at each call.
   LONG Execute(const char* sql);
 
   sqlite3* m_db = nullptr;
+  CStatementCache m_statements{m_db};
   std::string m_file;
   dev_t m_device = 0;
   ino_t m_inode = 0;

@@ -36,39 +36,78 @@ const std::string& StoreFile()
     return file;
 }
 
-class StoreWriter {
+// The store's content is built in a database in memory, which stays open for
+// every input with its statements prepared, and is written out as one file:
+// the load, not the building, is what the runs spend their time on.
+class StoreImage {
 public:
-    explicit StoreWriter(const std::string& file) { sqlite3_open(file.c_str(), &m_db); }
-    ~StoreWriter() { sqlite3_close(m_db); }
-    StoreWriter(const StoreWriter&) = delete;
-    StoreWriter& operator=(const StoreWriter&) = delete;
+    explicit StoreImage(const char* tables)
+    {
+        sqlite3_open(":memory:", &m_db);
+        sqlite3_exec(m_db, tables, nullptr, nullptr, nullptr);
+        m_clear = Prepare("DELETE FROM reg_keys");
+        m_clearValues = Prepare("DELETE FROM reg_values");
+        m_addKey = Prepare("INSERT OR IGNORE INTO reg_keys(path) VALUES (?)");
+        // Fails on a foreign layout, which then holds no values.
+        m_addValue = Prepare("INSERT OR REPLACE INTO reg_values(key, name, type, data) VALUES (?,?,?,?)");
+    }
+    StoreImage(const StoreImage&) = delete;
+    StoreImage& operator=(const StoreImage&) = delete;
 
-    void Execute(const char* sql) { sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr); }
+    void Clear()
+    {
+        Run(m_clear);
+        Run(m_clearValues);
+    }
 
     void AddKey(const std::string& path)
     {
-        sqlite3_stmt* insert = nullptr;
-        sqlite3_prepare_v2(m_db, "INSERT OR IGNORE INTO reg_keys(path) VALUES (?)", -1, &insert, nullptr);
-        sqlite3_bind_text(insert, 1, path.data(), static_cast<int>(path.size()), SQLITE_TRANSIENT);
-        sqlite3_step(insert);
-        sqlite3_finalize(insert);
+        if (m_addKey == nullptr)
+            return;
+        sqlite3_bind_text(m_addKey, 1, path.data(), static_cast<int>(path.size()), SQLITE_TRANSIENT);
+        Run(m_addKey);
     }
 
     // The type and the data each in a storage class the input chooses.
     void AddValue(const std::string& key, const std::string& name, FuzzInput& input)
     {
-        sqlite3_stmt* insert = nullptr;
-        sqlite3_prepare_v2(m_db, "INSERT OR REPLACE INTO reg_values(key, name, type, data) VALUES (?,?,?,?)",
-                           -1, &insert, nullptr);
-        sqlite3_bind_text(insert, 1, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 2, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
-        BindType(insert, input.Byte());
-        BindData(insert, input);
-        sqlite3_step(insert);
-        sqlite3_finalize(insert);
+        const std::uint8_t typeChoice = input.Byte();
+        const std::uint8_t storage = input.Byte();
+        const std::uint8_t shortLength = input.Byte();
+        const std::size_t length = shortLength == 0xFF ? input.Word() : shortLength;
+        const std::string bytes = input.Take(length);
+        if (m_addValue == nullptr)
+            return;
+        sqlite3_bind_text(m_addValue, 1, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(m_addValue, 2, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+        BindType(m_addValue, typeChoice);
+        BindData(m_addValue, storage, bytes);
+        Run(m_addValue);
+    }
+
+    void WriteTo(const std::string& file)
+    {
+        sqlite3_int64 size = 0;
+        unsigned char* image = sqlite3_serialize(m_db, "main", &size, 0);
+        std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(image), size);
+        sqlite3_free(image);
     }
 
 private:
+    sqlite3_stmt* Prepare(const char* sql)
+    {
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr);
+        return statement;
+    }
+
+    static void Run(sqlite3_stmt* statement)
+    {
+        sqlite3_step(statement);
+        sqlite3_reset(statement);
+        sqlite3_clear_bindings(statement);
+    }
+
     static void BindType(sqlite3_stmt* insert, std::uint8_t choice)
     {
         static const sqlite3_int64 types[] = {1, 3, 4, 0, 2, 7, -1, 0x100000004LL};
@@ -78,12 +117,8 @@ private:
             sqlite3_bind_int64(insert, 3, types[choice % 8]);
     }
 
-    static void BindData(sqlite3_stmt* insert, FuzzInput& input)
+    static void BindData(sqlite3_stmt* insert, std::uint8_t storage, const std::string& bytes)
     {
-        const std::uint8_t storage = input.Byte();
-        const std::uint8_t shortLength = input.Byte();
-        const std::size_t length = shortLength == 0xFF ? input.Word() : shortLength;
-        const std::string bytes = input.Take(length);
         switch (storage % 4) {
         case 0: sqlite3_bind_blob(insert, 4, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT); break;
         case 1: sqlite3_bind_text(insert, 4, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT); break;
@@ -93,6 +128,10 @@ private:
     }
 
     sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_clear = nullptr;
+    sqlite3_stmt* m_clearValues = nullptr;
+    sqlite3_stmt* m_addKey = nullptr;
+    sqlite3_stmt* m_addValue = nullptr;
 };
 
 std::string CountData(FuzzInput& input)
@@ -138,7 +177,7 @@ std::string KeyPath(FuzzInput& input)
     }
 }
 
-void WriteStoreValues(StoreWriter& store, FuzzInput& input)
+void WriteStoreValues(StoreImage& store, FuzzInput& input)
 {
     const std::uint8_t keyRows = input.Byte();
     const std::string paths[] = {"SOFTWARE", "SOFTWARE\\Corvane", "SOFTWARE\\Corvane\\TFTP", kSettingsPath};
@@ -174,12 +213,16 @@ void WriteStore(FuzzInput& input)
         std::ofstream(file, std::ios::binary) << input.Take(SIZE_MAX);
         return;
     }
-    StoreWriter store(file);
-    store.Execute("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;");
-    if (layout == Layout::Empty)
+    if (layout == Layout::Empty) {
+        std::ofstream(file, std::ios::binary);
         return;
-    store.Execute(layout == Layout::Ours ? kOurTables : kForeignTables);
+    }
+    static StoreImage ours(kOurTables);
+    static StoreImage foreign(kForeignTables);
+    StoreImage& store = layout == Layout::Ours ? ours : foreign;
+    store.Clear();
     WriteStoreValues(store, input);
+    store.WriteTo(file);
 }
 
 } // namespace
