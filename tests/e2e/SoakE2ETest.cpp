@@ -4,6 +4,7 @@
 #include "support/ClientRun.h"
 #include "support/StoreFile.h"
 #include "support/VantrelProcess.h"
+#include "tests/support/RandomBytes.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -14,7 +15,6 @@
 #include <csignal>
 #include <fstream>
 #include <mutex>
-#include <random>
 #include <sstream>
 #include <thread>
 
@@ -57,15 +57,6 @@ const Client kTftpClients[] = {
      [](const std::string& l, const std::string& r) { return std::vector<std::string>{"busybox", "tftp", "-p", "-l", l, "-r", r, "127.0.0.1"}; },
      true},
 };
-
-std::string RandomBytes(std::size_t count, unsigned seed)
-{
-    std::mt19937 generator(seed);
-    std::string bytes(count, '\0');
-    for (char& c : bytes)
-        c = static_cast<char>(generator());
-    return bytes;
-}
 
 void WriteFile(const std::string& path, const std::string& bytes)
 {

@@ -11,7 +11,6 @@
 #include <arpa/inet.h>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <random>
 #include <sstream>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -85,15 +84,6 @@ std::uint16_t OpcodeOf(const std::string& packet)
 std::uint16_t BlockOf(const std::string& packet)
 {
     return WordAt(packet, 2);
-}
-
-std::string RandomBytes(std::size_t count, unsigned seed)
-{
-    std::mt19937 generator(seed);
-    std::string bytes(count, '\0');
-    for (char& c : bytes)
-        c = static_cast<char>(generator());
-    return bytes;
 }
 
 std::string ReadWholeFile(const std::string& path)

@@ -4,6 +4,7 @@
 // while the Qt event loop runs the service.
 #include "server/StatusLine.h"
 #include "server/TftpSocket.h"
+#include "tests/support/RandomBytes.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -34,7 +35,6 @@ std::string ErrorPacket(std::uint16_t code, const std::string& message);
 std::uint16_t OpcodeOf(const std::string& packet);
 std::uint16_t BlockOf(const std::string& packet);
 
-std::string RandomBytes(std::size_t count, unsigned seed);
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& bytes);
 
