@@ -63,11 +63,12 @@ void SendBlock(int fd, const Peer& peer, const std::vector<char>& data, std::siz
     char packet[4 + kBlock] = {0, 3, static_cast<char>(block >> 8), static_cast<char>(block)};
     const std::size_t offset = std::min(index * kBlock, data.size());
     const std::size_t count = std::min(kBlock, data.size() - offset);
-    std::memcpy(packet + 4, data.data() + offset, count);
+    if (count > 0)
+        std::memcpy(packet + 4, data.data() + offset, count);
     Send(fd, peer, packet, 4 + count);
 }
 
-// Lock-step: a repeated acknowledgement brings the same block again.
+// Lock-step: any acknowledgement but the awaited one brings the awaited block again.
 void Serve(int fd, const Peer& client, const std::vector<char>& data)
 {
     const std::size_t last = data.size() / kBlock;
