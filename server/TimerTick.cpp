@@ -35,22 +35,34 @@ void CTftpSocket::OnTimerTick()
     }
 }
 
+// A read is resent at most three times over its whole life; a write is
+// re-acknowledged at most three times between two DATA packets, so an upload
+// that keeps moving survives any number of lost packets.
 void CTftpSocket::ResendOrGiveUp(CTransfer* r)
 {
+    if (r->retries >= kMaxResends) {
+        GiveUp(r);
+        return;
+    }
+    ++r->retries;
     if (r->isWrite) {
-        SendAck(r->block, r->peer);
+        SendAck(r->block, r->peer, r->local);
         r->replyTimeout = kReplyTimeoutTicks;
         SetStatusLine(FormatText("Reacknowledge Block %d", r->block));
-    } else if (r->retries < kMaxResends) {
-        fseeko(r->file, r->blockOffset, SEEK_SET);
-        r->eof = 0;
-        ++r->retries;
-        SetStatusLine(FormatText("ReSent Block %d [%d total errors]", r->block, r->retries));
-        SendNextBlock(r);
-    } else {
-        // replyTimeout stays at 0 and falls below it, so nothing is resent again.
-        r->isWrite = 1;
-        r->retries = 0;
-        SetStatusLine(FormatText("ReSent Block %d fail", r->block));
+        return;
     }
+    fseeko(r->file, r->blockOffset, SEEK_SET);
+    r->eof = 0;
+    SetStatusLine(FormatText("ReSent Block %d [%d total errors]", r->block, r->retries));
+    SendNextBlock(r);
+}
+
+// A silent peer holds nothing: its record, its file and, for a write, the
+// unfinished temporary file go at once.
+void CTftpSocket::GiveUp(CTransfer* r)
+{
+    const std::string text = r->isWrite ? FormatText("Write Block %d fail", r->block)
+                                        : FormatText("ReSent Block %d fail", r->block);
+    RemoveTransfer(r);
+    SetStatusLine(text);
 }

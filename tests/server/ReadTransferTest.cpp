@@ -53,6 +53,11 @@ TEST(ReadTransfer, SearchesDirectoriesInOrderAndJoinsNames)
     // Empty entries are skipped, and a trailing separator still gets one more.
     service.searchDirs = {"", service.SearchDir(1) + "/"};
     EXPECT_EQ(peer.Download("both"), "second");
+    // An empty entry alone never serves the filesystem root.
+    service.searchDirs = {""};
+    ASSERT_TRUE(QFile::exists("/etc/passwd"));
+    peer.Send(RequestPacket(1, "etc/passwd"));
+    EXPECT_EQ(peer.Receive(), ErrorPacket(1, "File not found"));
 }
 
 TEST(ReadTransfer, IgnoresModeString)

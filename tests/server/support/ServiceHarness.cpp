@@ -221,6 +221,14 @@ std::string ServiceHarness::WritePath(const std::string& name) const
     return writeDir + "/" + name;
 }
 
+std::vector<std::string> ServiceHarness::WriteDirEntries() const
+{
+    std::vector<std::string> names;
+    for (const QString& name : QDir(QString::fromStdString(writeDir)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name))
+        names.push_back(name.toStdString());
+    return names;
+}
+
 void ServiceHarness::PutFile(int searchIndex, const std::string& name, const std::string& bytes)
 {
     WriteWholeFile(SearchDir(searchIndex) + "/" + name, bytes);

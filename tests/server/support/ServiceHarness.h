@@ -76,6 +76,8 @@ public:
 
     std::string SearchDir(int index) const;
     std::string WritePath(const std::string& name) const;
+    // The names in the write directory, sorted, hidden ones included.
+    std::vector<std::string> WriteDirEntries() const;
     void PutFile(int searchIndex, const std::string& name, const std::string& bytes);
     int TableSize() const;
     // Serves a 2000-byte file "f" to count peers, one read transfer each,
