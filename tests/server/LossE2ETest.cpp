@@ -101,5 +101,5 @@ TEST_F(LossE2E, FourthLossOfDownloadGivesUp)
     // Blocks 5, 9 and 13 are resent; the fourth loss, block 17, gives up.
     EXPECT_EQ(CountTexts(service.status, "ReSent Block 13 [3 total errors]"), 1);
     EXPECT_EQ(CountTexts(service.status, "ReSent Block 17 fail"), 1);
-    EXPECT_EQ(service.TableSize(), 1); // given up, waiting for its lifetime to end
+    EXPECT_EQ(service.TableSize(), 0); // given up and let go
 }
