@@ -43,6 +43,13 @@ int RunProgram(const QString& program, const QStringList& arguments, int timeout
     return finished && process.error() != QProcess::FailedToStart ? process.exitCode() : -1;
 }
 
+void RunSetup(const QString& program, const QStringList& arguments)
+{
+    QString output;
+    ASSERT_EQ(RunProgram(program, arguments, 10000, &output), 0)
+        << program.toStdString() << " " << arguments.join(' ').toStdString() << ": " << output.toStdString();
+}
+
 static std::string Word(std::uint16_t value)
 {
     return {static_cast<char>(value >> 8), static_cast<char>(value & 0xFF)};

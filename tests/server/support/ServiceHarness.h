@@ -28,6 +28,10 @@ void PumpEvents(int ms);
 // -1 when it had to be killed after timeoutMs. Output goes to *output.
 int RunProgram(const QString& program, const QStringList& arguments, int timeoutMs, QString* output = nullptr);
 
+// Runs a command that sets up a test (ip, nft, mount) and fails the test
+// when it does not succeed.
+void RunSetup(const QString& program, const QStringList& arguments);
+
 std::string RequestPacket(std::uint16_t opcode, const std::string& name, const std::string& mode = "octet");
 std::string DataPacket(std::uint16_t block, const std::string& data);
 std::string AckPacket(std::uint16_t block);
