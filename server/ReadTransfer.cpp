@@ -4,6 +4,7 @@
 #include "server/SafeName.h"
 #include "server/StatusText.h"
 #include "server/TftpPacket.h"
+#include "server/TransferRecord.h"
 #include "server/TransferTable.h"
 
 // The first search directory that yields the name wins. An empty entry would
@@ -28,8 +29,9 @@ static std::FILE* OpenFromSearchDirs(const std::vector<std::string>& searchDirs,
 void CTftpSocket::OnReadRequest(const char* packet, int length, const sockaddr_in& source, in_addr local)
 {
     const std::string name = ReadString(packet, length, 2);
+    RecordEvent(source, name, "read request");
     if (!IsSafeName(name)) {
-        Refuse(kAccessViolation, FormatText("Rejected Unsafe Name %s", name.c_str()), source, local);
+        Refuse(kAccessViolation, FormatText("Rejected Unsafe Name %s", name.c_str()), name, source, local);
         return;
     }
     off_t size = 0;
@@ -37,13 +39,14 @@ void CTftpSocket::OnReadRequest(const char* packet, int length, const sockaddr_i
     std::FILE* file = OpenFromSearchDirs(*m_pSearchDirs, ServedName(name), &size, &result);
     if (!file) {
         if (result == BeneathResult::NoDescriptors)
-            Refuse(kTooManyOpenFiles, FormatText("Too many open files for %s", name.c_str()), source, local);
+            Refuse(kTooManyOpenFiles, FormatText("Too many open files for %s", name.c_str()), name, source, local);
         else
-            Refuse(kFileNotFound, FormatText("Unknown File %s", name.c_str()), source, local);
+            Refuse(kFileNotFound, FormatText("Unknown File %s", name.c_str()), name, source, local);
         return;
     }
-    CTransfer* t = AddTransfer(file, false, source, local);
+    CTransfer* t = AddTransfer(file, false, name, source, local);
     t->totalBlocks = static_cast<std::uint16_t>(size / kBlockSize);
+    t->bytes = size;
     if (SendNextBlock(t))
         SetStatusLine(FormatText("Fisrt Block of %s sent", name.c_str()));
 }
@@ -64,6 +67,8 @@ void CTftpSocket::OnAck(const char* packet, const sockaddr_in& source)
     t->blockOffset += kBlockSize;
     const std::string text = finalAcked ? std::string("Finished")
                                         : FormatText("Sending %d of %d", acked, t->totalBlocks);
+    if (finalAcked)
+        RecordEvent(t->peer, t->name, FinishedEvent(t->bytes, t->started));
     if (SendNextBlock(t))
         SetStatusLine(text);
 }
@@ -95,6 +100,8 @@ void CTftpSocket::FailRead(CTransfer* t)
     const std::uint16_t block = t->block;
     const sockaddr_in peer = t->peer;
     const in_addr local = t->local;
+    const std::string name = t->name;
     RemoveTransfer(t);
-    Refuse(kFileReadError, FormatText("Read Failed for Block %d", block), peer, local);
+    Refuse(kFileReadError, FormatText("Read Failed for Block %d", block), name, peer, local,
+           FormatText("failed at block %d", block));
 }

@@ -3,6 +3,7 @@
 #include "platform/WinTimer.h"
 #include "server/StatusText.h"
 #include "server/TftpPacket.h"
+#include "server/TransferRecord.h"
 
 #include <cstring>
 
@@ -80,9 +81,11 @@ void CTftpSocket::SendAck(std::uint16_t block, const sockaddr_in& to, in_addr lo
     Send(packet, ComposeAck(packet, block), to, local);
 }
 
-void CTftpSocket::Refuse(const TftpError& error, const std::string& text, const sockaddr_in& to, in_addr local)
+void CTftpSocket::Refuse(const TftpError& error, const std::string& text, const std::string& name,
+                         const sockaddr_in& to, in_addr local, const std::string& outcome)
 {
     char packet[64];
     Send(packet, ComposeError(packet, sizeof packet, error), to, local);
     SetStatusLine(text);
+    RecordEvent(to, name, outcome + ": " + error.message);
 }

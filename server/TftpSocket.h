@@ -40,10 +40,13 @@ private:
     void FailWrite(CTransfer* t);
     void FinishWrite(CTransfer* t, std::uint16_t block);
 
-    CTransfer* AddTransfer(std::FILE* file, bool isWrite, const sockaddr_in& source, in_addr local);
+    CTransfer* AddTransfer(std::FILE* file, bool isWrite, const std::string& name, const sockaddr_in& source,
+                           in_addr local);
     void Send(const void* packet, int length, const sockaddr_in& to, in_addr local);
-    // Sends the ERROR packet, then shows the text on the status line.
-    void Refuse(const TftpError& error, const std::string& text, const sockaddr_in& to, in_addr local);
+    // Sends the ERROR packet, shows the text on the status line and records
+    // the outcome ("refused" or "failed ...") with the error's message.
+    void Refuse(const TftpError& error, const std::string& text, const std::string& name, const sockaddr_in& to,
+                in_addr local, const std::string& outcome = "refused");
     void SendAck(std::uint16_t block, const sockaddr_in& to, in_addr local);
     void ResendOrGiveUp(CTransfer* r);
     void GiveUp(CTransfer* r);

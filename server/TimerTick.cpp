@@ -2,6 +2,7 @@
 
 #include "server/StatusText.h"
 #include "server/TftpPacket.h"
+#include "server/TransferRecord.h"
 
 constexpr std::uint16_t kMaxResends = 3;
 
@@ -18,6 +19,7 @@ void CTftpSocket::OnTimerTick()
         --r->replyTimeout;
         --r->lifetime;
         if (r->lifetime == 0) {
+            RecordEvent(r->peer, r->name, "expired after 30 minutes");
             RemoveTransfer(r);
             SetStatusLine("Aborted connection");
             // The walk resumes behind the table's first record, so records
@@ -45,6 +47,9 @@ void CTftpSocket::ResendOrGiveUp(CTransfer* r)
         return;
     }
     ++r->retries;
+    RecordEvent(r->peer, r->name,
+                FormatText(r->isWrite ? "reacknowledged block %d (%d of 3)" : "resent block %d (%d of 3)", r->block,
+                           r->retries));
     if (r->isWrite) {
         SendAck(r->block, r->peer, r->local);
         r->replyTimeout = kReplyTimeoutTicks;
@@ -63,6 +68,7 @@ void CTftpSocket::GiveUp(CTransfer* r)
 {
     const std::string text = r->isWrite ? FormatText("Write Block %d fail", r->block)
                                         : FormatText("ReSent Block %d fail", r->block);
+    RecordEvent(r->peer, r->name, FormatText("gave up at block %d", r->block));
     RemoveTransfer(r);
     SetStatusLine(text);
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <netinet/in.h>
 #include <sys/types.h>
 
@@ -29,4 +30,9 @@ struct CTransfer {
     // leaves from it, as clients behind a firewall or NAT expect.
     in_addr local{};
     UploadFile upload; // write: the temporary file that becomes the target
+    // For the record of transfers: the name as received, when the request
+    // came, and read: the file's size; write: the bytes stored so far.
+    std::string name;
+    double started = 0;
+    off_t bytes = 0;
 };

@@ -1,6 +1,7 @@
 #include "server/TransferTable.h"
 
 #include "server/TftpSocket.h"
+#include "server/TransferRecord.h"
 
 static bool SamePeer(const sockaddr_in& a, const sockaddr_in& b)
 {
@@ -24,7 +25,8 @@ CTransfer* FindWriteTransfer(CTransfer* head, const sockaddr_in& peer, std::uint
     return nullptr;
 }
 
-CTransfer* CTftpSocket::AddTransfer(std::FILE* file, bool isWrite, const sockaddr_in& source, in_addr local)
+CTransfer* CTftpSocket::AddTransfer(std::FILE* file, bool isWrite, const std::string& name,
+                                    const sockaddr_in& source, in_addr local)
 {
     auto* t = new CTransfer;
     t->file = file;
@@ -32,6 +34,8 @@ CTransfer* CTftpSocket::AddTransfer(std::FILE* file, bool isWrite, const sockadd
     t->isWrite = isWrite ? 1 : 0;
     t->peer = source;
     t->local = local;
+    t->name = name;
+    t->started = MonotonicSeconds();
     t->next = m_head;
     m_head = t;
     return t;

@@ -3,6 +3,7 @@
 #include "server/SafeName.h"
 #include "server/StatusText.h"
 #include "server/TftpPacket.h"
+#include "server/TransferRecord.h"
 #include "server/TransferTable.h"
 
 #include <unistd.h>
@@ -11,13 +12,14 @@
 void CTftpSocket::OnWriteRequest(const char* packet, int length, const sockaddr_in& source, in_addr local)
 {
     const std::string name = ReadString(packet, length, 2);
+    RecordEvent(source, name, "write request");
     if (!*m_pEnableWrite) {
-        Refuse(kWriteNotPermitted, FormatText("Write Rejected for %s", name.c_str()), source, local);
+        Refuse(kWriteNotPermitted, FormatText("Write Rejected for %s", name.c_str()), name, source, local);
         return;
     }
     const std::string unsafe = FormatText("Rejected Unsafe Name %s", name.c_str());
     if (!IsSafeName(name)) {
-        Refuse(kAccessViolation, unsafe, source, local);
+        Refuse(kAccessViolation, unsafe, name, source, local);
         return;
     }
     UploadFile upload;
@@ -26,14 +28,14 @@ void CTftpSocket::OnWriteRequest(const char* packet, int length, const sockaddr_
     std::FILE* file = m_pWriteDir->empty() ? nullptr : BeginUpload(*m_pWriteDir, ServedName(name), &upload, &result);
     if (!file) {
         if (result == BeneathResult::Outside)
-            Refuse(kAccessViolation, unsafe, source, local);
+            Refuse(kAccessViolation, unsafe, name, source, local);
         else if (result == BeneathResult::NoDescriptors)
-            Refuse(kTooManyOpenFiles, FormatText("Too many open files for %s", name.c_str()), source, local);
+            Refuse(kTooManyOpenFiles, FormatText("Too many open files for %s", name.c_str()), name, source, local);
         else
-            Refuse(kFileOpenFailed, FormatText("File Open Failedfor %s", name.c_str()), source, local);
+            Refuse(kFileOpenFailed, FormatText("File Open Failedfor %s", name.c_str()), name, source, local);
         return;
     }
-    CTransfer* t = AddTransfer(file, true, source, local);
+    CTransfer* t = AddTransfer(file, true, name, source, local);
     t->upload = std::move(upload);
     const std::string text = FormatText("Write File for %s", name.c_str());
     SendAck(0, source, local);
@@ -58,6 +60,7 @@ void CTftpSocket::OnData(const char* packet, int length, const sockaddr_in& sour
         FailWrite(t);
         return;
     }
+    t->bytes += written;
     if (dataLength < kBlockSize) {
         FinishWrite(t, block);
         return;
@@ -76,6 +79,7 @@ void CTftpSocket::FinishWrite(CTransfer* t, std::uint16_t block)
     }
     const sockaddr_in peer = t->peer;
     const in_addr local = t->local;
+    RecordEvent(peer, t->name, FinishedEvent(t->bytes, t->started));
     RemoveTransfer(t);
     SendAck(block, peer, local);
     SetStatusLine("Finished");
@@ -88,6 +92,8 @@ void CTftpSocket::FailWrite(CTransfer* t)
     const std::uint16_t block = t->block;
     const sockaddr_in peer = t->peer;
     const in_addr local = t->local;
+    const std::string name = t->name;
     RemoveTransfer(t);
-    Refuse(kDiskFull, FormatText("Write Failed for Block %d", block), peer, local);
+    Refuse(kDiskFull, FormatText("Write Failed for Block %d", block), name, peer, local,
+           FormatText("failed at block %d", block));
 }

@@ -106,6 +106,28 @@ void WriteWholeFile(const std::string& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+StandardErrorCapture::StandardErrorCapture()
+    : m_saved(dup(STDERR_FILENO))
+{
+    m_file.open();
+    dup2(m_file.handle(), STDERR_FILENO);
+}
+
+StandardErrorCapture::~StandardErrorCapture()
+{
+    dup2(m_saved, STDERR_FILENO);
+    close(m_saved);
+}
+
+std::vector<std::string> StandardErrorCapture::Lines() const
+{
+    std::istringstream text(ReadWholeFile(m_file.fileName().toStdString()));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(text, line);)
+        lines.push_back(line);
+    return lines;
+}
+
 Peer::Peer(unsigned short serverPort)
     : m_socket(socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0))
 {

@@ -8,6 +8,7 @@
 
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <memory>
 #include <netinet/in.h>
 #include <optional>
@@ -41,6 +42,19 @@ std::uint16_t BlockOf(const std::string& packet);
 
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& bytes);
+
+// Collects what is written to standard error while it lives.
+class StandardErrorCapture {
+public:
+    StandardErrorCapture();
+    ~StandardErrorCapture();
+    // The lines written so far, without the newlines.
+    std::vector<std::string> Lines() const;
+
+private:
+    QTemporaryFile m_file;
+    int m_saved;
+};
 
 // A client socket on an ephemeral loopback port.
 class Peer {
