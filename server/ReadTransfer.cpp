@@ -2,6 +2,7 @@
 
 #include "server/RegularFile.h"
 #include "server/SafeName.h"
+#include "server/StatusLine.h"
 #include "server/StatusText.h"
 #include "server/TftpPacket.h"
 #include "server/TransferRecord.h"

@@ -12,3 +12,6 @@ public:
 
 // Set once by the main window before the service starts; never cleared.
 extern CStatusLine* g_statusLine;
+
+// Replaces the whole text of the status line.
+void SetStatusLine(const std::string& text);

@@ -1,7 +1,5 @@
 #include "server/StatusText.h"
 
-#include "server/StatusLine.h"
-
 #include <charconv>
 #include <cstdarg>
 #include <cstring>
@@ -48,10 +46,4 @@ std::string FormatText(const char* format, ...)
     }
     va_end(args);
     return text;
-}
-
-void SetStatusLine(const std::string& text)
-{
-    if (g_statusLine)
-        g_statusLine->SetWindowText(text);
 }

@@ -5,6 +5,3 @@
 #include <string>
 
 std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-// Replaces the whole text of the status line.
-void SetStatusLine(const std::string& text);

@@ -1,6 +1,9 @@
 #include "server/TftpSocket.h"
 
+#include "platform/EventRecord.h"
+#include "platform/MessageBox.h"
 #include "platform/WinTimer.h"
+#include "server/StatusLine.h"
 #include "server/StatusText.h"
 #include "server/TftpPacket.h"
 #include "server/TransferRecord.h"
@@ -10,6 +13,9 @@
 CTftpSocket* g_server = nullptr;
 
 constexpr UINT kTickMs = 500;
+// Each box runs a nested loop inside OnReceive, where further datagrams open
+// further boxes; the limit keeps a flood of them from nesting without bound.
+constexpr int kMaxOpenBoxes = 4;
 
 CTftpSocket::CTftpSocket(UINT port)
     : m_port(port)
@@ -24,6 +30,38 @@ CTftpSocket::~CTftpSocket()
         g_server = nullptr;
     while (m_head)
         RemoveTransfer(m_head);
+}
+
+CTransfer* CTftpSocket::AddTransfer(std::FILE* file, bool isWrite, const std::string& name,
+                                    const sockaddr_in& source, in_addr local)
+{
+    auto* t = new CTransfer;
+    t->file = file;
+    t->block = isWrite ? 0 : 1;
+    t->isWrite = isWrite ? 1 : 0;
+    t->peer = source;
+    t->local = local;
+    t->name = name;
+    t->started = MonotonicSeconds();
+    t->next = m_head;
+    m_head = t;
+    return t;
+}
+
+void CTftpSocket::RemoveTransfer(CTransfer* t)
+{
+    if (m_head == t) {
+        m_head = t->next;
+    } else {
+        CTransfer* before = m_head;
+        while (before->next != t)
+            before = before->next;
+        before->next = t->next;
+    }
+    if (t->file)
+        std::fclose(t->file);
+    DiscardUpload(&t->upload);
+    delete t;
 }
 
 void CTftpSocket::Start(int* pEnableWrite, std::string* pWriteDir, std::vector<std::string>* pSearchDirs)
@@ -88,4 +126,16 @@ void CTftpSocket::Refuse(const TftpError& error, const std::string& text, const 
     Send(packet, ComposeError(packet, sizeof packet, error), to, local);
     SetStatusLine(text);
     RecordEvent(to, name, outcome + ": " + error.message);
+}
+
+void CTftpSocket::ShowMessage(const std::string& text)
+{
+    if (m_openBoxes >= kMaxOpenBoxes) {
+        WriteRecordLine("message: " + text);
+        SetStatusLine(text);
+        return;
+    }
+    ++m_openBoxes;
+    AfxMessageBox(text, MB_OK, 0);
+    --m_openBoxes;
 }

@@ -12,46 +12,55 @@ struct TftpError;
 
 class CTftpSocket : public CAsyncSocket {
 public:
+    // TftpSocket.cpp: the endpoint's life, the dispatch of every datagram,
+    // sending, message boxes, and the records of the transfer table.
     explicit CTftpSocket(UINT port = 69);
     ~CTftpSocket() override;
-
     // Keeps the three references, read again at each request; binds the
     // socket and registers the timer, or says in a box that it cannot bind.
     void Start(int* pEnableWrite, std::string* pWriteDir, std::vector<std::string>* pSearchDirs);
     void OnReceive(int errorCode) override;
+    void RemoveTransfer(CTransfer* t);
+    // The newest record of the transfer table; empty when none is active.
+    CTransfer* Head() const { return m_head; }
+
+    // ReadTransfer.cpp: read requests and their acknowledgements.
     // Sends t's next block, or removes t once its final block is acknowledged.
     // FALSE when a read error ended the transfer (t is then removed, the peer
     // told and the status line set).
     BOOL SendNextBlock(CTransfer* t);
-    void RemoveTransfer(CTransfer* t);
+
+    // TimerTick.cpp: resends, re-acknowledgements, give-ups and expiry.
     void OnTimerTick();
 
-    // The newest record of the transfer table; empty when none is active.
-    CTransfer* Head() const { return m_head; }
-
 private:
-    void OnReadRequest(const char* packet, int length, const sockaddr_in& source, in_addr local);
-    void OnWriteRequest(const char* packet, int length, const sockaddr_in& source, in_addr local);
-    void OnData(const char* packet, int length, const sockaddr_in& source);
-    void OnAck(const char* packet, const sockaddr_in& source);
-    void OnErrorPacket(const char* packet, int length);
-
-    void FailRead(CTransfer* t);
-    void FailWrite(CTransfer* t);
-    void FinishWrite(CTransfer* t, std::uint16_t block);
-
+    // TftpSocket.cpp
     CTransfer* AddTransfer(std::FILE* file, bool isWrite, const std::string& name, const sockaddr_in& source,
                            in_addr local);
+    void OnErrorPacket(const char* packet, int length);
     void Send(const void* packet, int length, const sockaddr_in& to, in_addr local);
+    void SendAck(std::uint16_t block, const sockaddr_in& to, in_addr local);
     // Sends the ERROR packet, shows the text on the status line and records
     // the outcome ("refused" or "failed ...") with the error's message.
     void Refuse(const TftpError& error, const std::string& text, const std::string& name, const sockaddr_in& to,
                 in_addr local, const std::string& outcome = "refused");
-    void SendAck(std::uint16_t block, const sockaddr_in& to, in_addr local);
-    void ResendOrGiveUp(CTransfer* r);
-    void GiveUp(CTransfer* r);
     // A modal box, or the status line while too many boxes are open already.
     void ShowMessage(const std::string& text);
+
+    // ReadTransfer.cpp
+    void OnReadRequest(const char* packet, int length, const sockaddr_in& source, in_addr local);
+    void OnAck(const char* packet, const sockaddr_in& source);
+    void FailRead(CTransfer* t);
+
+    // WriteTransfer.cpp: write requests and their DATA blocks.
+    void OnWriteRequest(const char* packet, int length, const sockaddr_in& source, in_addr local);
+    void OnData(const char* packet, int length, const sockaddr_in& source);
+    void FinishWrite(CTransfer* t, std::uint16_t block);
+    void FailWrite(CTransfer* t);
+
+    // TimerTick.cpp
+    void ResendOrGiveUp(CTransfer* r);
+    void GiveUp(CTransfer* r);
 
     UINT m_port;
     int* m_pEnableWrite = nullptr;

@@ -1,5 +1,6 @@
 #include "server/TftpSocket.h"
 
+#include "server/StatusLine.h"
 #include "server/StatusText.h"
 #include "server/TftpPacket.h"
 #include "server/TransferRecord.h"

@@ -1,6 +1,7 @@
 #include "server/TftpSocket.h"
 
 #include "server/SafeName.h"
+#include "server/StatusLine.h"
 #include "server/StatusText.h"
 #include "server/TftpPacket.h"
 #include "server/TransferRecord.h"
