@@ -15,7 +15,6 @@
 static std::FILE* OpenFromSearchDirs(const std::vector<std::string>& searchDirs, const std::string& name,
                                      off_t* size, BeneathResult* result)
 {
-    *result = BeneathResult::Missing;
     for (const std::string& directory : searchDirs) {
         if (directory.empty())
             continue;
