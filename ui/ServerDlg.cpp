@@ -12,7 +12,7 @@
 
 namespace {
 
-const char* const kSettingsNotLoaded = "Settings could not be loaded; they will not be saved";
+const char* const kSettingsNotLoaded = "Settings not loaded; they will not be saved";
 
 } // namespace
 

@@ -110,7 +110,7 @@ TEST_F(ServerAppTest, AStoreHeldByAnotherProgramAtTheStartLosesNoSetting)
     };
     const Case cases[] = {
         {"a reader", "BEGIN; SELECT count(*) FROM reg_values;", "Idle", true},
-        {"a writer holding the file", "BEGIN EXCLUSIVE;", "Settings could not be loaded; they will not be saved", false},
+        {"a writer holding the file", "BEGIN EXCLUSIVE;", "Settings not loaded; they will not be saved", false},
     };
     const CShortStoreWait shortWait(200);
     Settings provisioned{MakeDir("uploads"), 0, 0, {MakeDir("a")}};
