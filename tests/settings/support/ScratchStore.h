@@ -187,7 +187,8 @@ public:
   bool Holding() const { return m_holding; }
   void End() {
     if (m_tool == nullptr) return;
-    std::fputs("COMMIT;\n.quit\n", m_tool);
+    // A tool that stopped at an error has gone; writing to it would raise SIGPIPE.
+    if (m_holding) std::fputs("COMMIT;\n.quit\n", m_tool);
     pclose(m_tool);
     m_tool = nullptr;
   }
