@@ -18,6 +18,12 @@ struct RegKeyHandle {
   std::string path;
   bool writable;
   std::shared_ptr<CRegistryStore> store;
+  int busyTimeoutMs = kStoreBusyTimeoutMs;
+};
+
+// A transaction's connection, opened and begun by its first key.
+struct RegTransaction {
+  std::shared_ptr<CRegistryStore> store;
 };
 
 namespace {
@@ -27,6 +33,15 @@ RegKeyHandle g_localMachine{&g_localMachine, "/var/lib/vantrel/hklm.db", "", tru
 std::set<HKEY>& OpenKeys() {
   static std::set<HKEY> keys;
   return keys;
+}
+
+std::set<HANDLE>& OpenTransactions() {
+  static std::set<HANDLE> transactions;
+  return transactions;
+}
+
+RegTransaction* TransactionOf(HANDLE handle) {
+  return OpenTransactions().count(handle) > 0 ? static_cast<RegTransaction*>(handle) : nullptr;
 }
 
 bool IsRoot(HKEY key) { return key == HKEY_LOCAL_MACHINE; }
@@ -49,19 +64,55 @@ HKEY NewKey(HKEY parent, const std::string& path, bool writable,
 
 const std::string& FileOf(HKEY key) { return key->root->file; }
 
+LONG OpenStore(HKEY key, bool mayCreate, std::shared_ptr<CRegistryStore>& store) {
+  store = std::make_shared<CRegistryStore>();
+  return store->Open(FileOf(key), mayCreate, key->root->busyTimeoutMs);
+}
+
 // The open key's own connection. The root key, always open, opens the file
 // anew for every call, so that it never holds the file between calls; so does
 // a key whose file was removed or replaced since, which then keeps the new
-// connection.
+// connection. A key in a transaction stays with the transaction's connection.
 LONG StoreOf(HKEY key, bool mayCreate, std::shared_ptr<CRegistryStore>& store) {
-  if (key->store && key->store->StillNamesOpenedFile()) {
+  if (key->store && (key->store->InTransaction() || key->store->StillNamesOpenedFile())) {
     store = key->store;
     return ERROR_SUCCESS;
   }
-  store = std::make_shared<CRegistryStore>();
-  const LONG status = store->Open(FileOf(key), mayCreate);
+  const LONG status = OpenStore(key, mayCreate, store);
   if (status == ERROR_SUCCESS && !IsRoot(key)) key->store = store;
   return status;
+}
+
+// The transaction's connection; its first key opens it and takes the lock.
+LONG StoreOf(HKEY key, RegTransaction& transaction, std::shared_ptr<CRegistryStore>& store) {
+  if (transaction.store) {
+    store = transaction.store;
+    return ERROR_SUCCESS;
+  }
+  LONG status = OpenStore(key, true, store);
+  if (status == ERROR_SUCCESS) status = store->Begin();
+  if (status == ERROR_SUCCESS) transaction.store = store;
+  return status;
+}
+
+LONG CreateKey(HKEY key, LPCSTR subKey, DWORD reserved, HKEY* result, DWORD* disposition,
+               RegTransaction* transaction) {
+  if (!IsLive(key)) return ERROR_INVALID_HANDLE;
+  if (result == nullptr || reserved != 0) return ERROR_INVALID_PARAMETER;
+  *result = nullptr;
+  // Creating may write, whatever access is asked for the new key.
+  if (!MayWrite(key)) return ERROR_ACCESS_DENIED;
+  std::shared_ptr<CRegistryStore> store;
+  LONG status = transaction ? StoreOf(key, *transaction, store) : StoreOf(key, true, store);
+  std::string storedPath;
+  bool created = false;
+  if (status == ERROR_SUCCESS) {
+    status = store->CreateKeyPath(JoinKeyPath(key->path, subKey), storedPath, created);
+  }
+  if (status != ERROR_SUCCESS) return status;
+  *result = NewKey(key, storedPath, true, std::move(store));
+  if (disposition != nullptr) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+  return ERROR_SUCCESS;
 }
 
 LONG CopyValueData(const std::vector<BYTE>& stored, BYTE* data, DWORD* cbData) {
@@ -82,22 +133,7 @@ const HKEY HKEY_LOCAL_MACHINE = &g_localMachine;
 LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, char* /*keyClass*/,
                      DWORD /*options*/, DWORD /*samDesired*/, void* /*security*/, HKEY* result,
                      DWORD* disposition) {
-  if (!IsLive(key)) return ERROR_INVALID_HANDLE;
-  if (result == nullptr || reserved != 0) return ERROR_INVALID_PARAMETER;
-  *result = nullptr;
-  // Creating may write, whatever access is asked for the new key.
-  if (!MayWrite(key)) return ERROR_ACCESS_DENIED;
-  std::shared_ptr<CRegistryStore> store;
-  LONG status = StoreOf(key, true, store);
-  std::string storedPath;
-  bool created = false;
-  if (status == ERROR_SUCCESS) {
-    status = store->CreateKeyPath(JoinKeyPath(key->path, subKey), storedPath, created);
-  }
-  if (status != ERROR_SUCCESS) return status;
-  *result = NewKey(key, storedPath, true, std::move(store));
-  if (disposition != nullptr) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-  return ERROR_SUCCESS;
+  return CreateKey(key, subKey, reserved, result, disposition, nullptr);
 }
 
 LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD /*options*/, DWORD samDesired, HKEY* result) {
@@ -153,6 +189,48 @@ LONG RegCloseKey(HKEY key) {
   return ERROR_SUCCESS;
 }
 
+HANDLE CreateTransaction(void* /*security*/, void* /*unitOfWork*/, DWORD /*createOptions*/,
+                         DWORD /*isolationLevel*/, DWORD /*isolationFlags*/, DWORD /*timeout*/,
+                         char* /*description*/) {
+  HANDLE transaction = new RegTransaction;
+  OpenTransactions().insert(transaction);
+  return transaction;
+}
+
+BOOL CommitTransaction(HANDLE handle) {
+  RegTransaction* transaction = TransactionOf(handle);
+  if (transaction == nullptr) return FALSE;
+  return !transaction->store || transaction->store->Commit() == ERROR_SUCCESS;
+}
+
+BOOL CloseHandle(HANDLE handle) {
+  RegTransaction* transaction = TransactionOf(handle);
+  if (transaction == nullptr) return FALSE;
+  if (transaction->store) transaction->store->Rollback();
+  OpenTransactions().erase(handle);
+  delete transaction;
+  return TRUE;
+}
+
+LONG RegCreateKeyTransactedA(HKEY key, LPCSTR subKey, DWORD reserved, char* /*keyClass*/,
+                             DWORD /*options*/, DWORD /*samDesired*/, void* /*security*/,
+                             HKEY* result, DWORD* disposition, HANDLE handle,
+                             void* /*extendedParameter*/) {
+  RegTransaction* transaction = TransactionOf(handle);
+  if (transaction == nullptr) {
+    if (result != nullptr) *result = nullptr;
+    return ERROR_INVALID_HANDLE;
+  }
+  return CreateKey(key, subKey, reserved, result, disposition, transaction);
+}
+
 void RegSetStoreFile(HKEY root, const std::string& path) {
   if (IsRoot(root)) root->file = path;
+}
+
+int RegSetStoreBusyTimeout(HKEY root, int milliseconds) {
+  if (!IsRoot(root)) return 0;
+  const int before = root->busyTimeoutMs;
+  root->busyTimeoutMs = milliseconds;
+  return before;
 }

@@ -53,6 +53,30 @@ LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, cons
                     DWORD cbData);
 LONG RegCloseKey(HKEY key);
 
+// Kernel transactions, as far as the registry uses them: every change made
+// through a key opened in a transaction, or through the keys opened below it,
+// lands together when the transaction is committed, or not at all. Closing a
+// transaction that was not committed rolls it back. A transaction takes the
+// store's write lock at its first key, waiting for other programs as any
+// call does; close its keys before the transaction.
+HANDLE CreateTransaction(void* security, void* unitOfWork, DWORD createOptions,
+                         DWORD isolationLevel, DWORD isolationFlags, DWORD timeout,
+                         char* description);
+// FALSE, with the transaction still open, when the store could not be written
+// (another program still reading it after the wait, for instance).
+BOOL CommitTransaction(HANDLE transaction);
+BOOL CloseHandle(HANDLE transaction);
+LONG RegCreateKeyTransactedA(HKEY key, LPCSTR subKey, DWORD reserved, char* keyClass,
+                             DWORD options, DWORD samDesired, void* security, HKEY* result,
+                             DWORD* disposition, HANDLE transaction, void* extendedParameter);
+
 // Puts the root key's store in another file, for tests. The program never
 // calls it: HKEY_LOCAL_MACHINE lives in /var/lib/vantrel/hklm.db.
 void RegSetStoreFile(HKEY root, const std::string& path);
+
+// How long a call waits for another program that holds the store file before
+// it fails with ERROR_REGISTRY_IO_FAILED: long enough for an administrator's
+// sqlite3 session or a second instance to finish its change.
+constexpr int kStoreBusyTimeoutMs = 10000;
+// Sets that wait for the root key's store, for tests; returns the wait before.
+int RegSetStoreBusyTimeout(HKEY root, int milliseconds);

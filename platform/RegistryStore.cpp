@@ -11,10 +11,6 @@
 
 namespace {
 
-// Long enough for an administrator's sqlite3 session or a second instance to
-// finish its change; the two programs wait for each other instead of failing.
-constexpr int kBusyTimeoutMs = 10000;
-
 const char* const kCreateTables =
     "CREATE TABLE IF NOT EXISTS reg_keys (path TEXT PRIMARY KEY COLLATE NOCASE);"
     "CREATE TABLE IF NOT EXISTS reg_values (key TEXT NOT NULL COLLATE NOCASE,"
@@ -58,7 +54,7 @@ CRegistryStore::~CRegistryStore() {
   sqlite3_close(m_db);
 }
 
-LONG CRegistryStore::Open(const std::string& file, bool mayCreate) {
+LONG CRegistryStore::Open(const std::string& file, bool mayCreate, int busyTimeoutMs) {
   std::error_code error;
   const bool exists = std::filesystem::exists(file, error);
   if (exists && !std::filesystem::is_regular_file(file, error)) return ERROR_BADDB;
@@ -71,7 +67,7 @@ LONG CRegistryStore::Open(const std::string& file, bool mayCreate) {
   if (sqlite3_open_v2(file.c_str(), &m_db, flags, nullptr) != SQLITE_OK) {
     return ResultOf(sqlite3_errcode(m_db));
   }
-  sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+  sqlite3_busy_timeout(m_db, busyTimeoutMs);
   RememberFile(file);
   LONG result = Execute("PRAGMA synchronous = FULL");
   Schema schema = Schema::Foreign;
@@ -162,21 +158,39 @@ LONG CRegistryStore::FindKey(const std::string& path, std::string& storedPath) {
 }
 
 // Every ancestor gets its own row, so the whole path is walked from the root
-// and made in one transaction.
+// and made in one transaction, or in one savepoint of a transaction begun.
 LONG CRegistryStore::CreateKeyPath(const std::string& path, std::string& storedPath,
                                    bool& created) {
-  storedPath.clear();
   created = false;
-  LONG result = Run("BEGIN IMMEDIATE");
+  const LONG found = FindKey(path, storedPath);
+  if (found != ERROR_FILE_NOT_FOUND) return found;
+  storedPath.clear();
+  const bool nested = InTransaction();
+  LONG result = Run(nested ? "SAVEPOINT create_key" : "BEGIN IMMEDIATE");
   for (const std::string& component : SplitKeyPath(path)) {
     if (result != ERROR_SUCCESS) break;
     const std::string next = storedPath.empty() ? component : storedPath + '\\' + component;
     result = AddKey(next, storedPath, created);
   }
+  if (nested) {
+    if (result != ERROR_SUCCESS) Run("ROLLBACK TO create_key");
+    Run("RELEASE create_key");
+    return result;
+  }
   if (result == ERROR_SUCCESS) result = Run("COMMIT");
   if (result != ERROR_SUCCESS) Run("ROLLBACK");
   return result;
 }
+
+LONG CRegistryStore::Begin() { return Run("BEGIN IMMEDIATE"); }
+
+LONG CRegistryStore::Commit() { return Run("COMMIT"); }
+
+void CRegistryStore::Rollback() {
+  if (InTransaction()) Run("ROLLBACK");
+}
+
+bool CRegistryStore::InTransaction() const { return m_db != nullptr && !sqlite3_get_autocommit(m_db); }
 
 LONG CRegistryStore::GetValue(const std::string& keyPath, const std::string& name, DWORD& type,
                               std::vector<BYTE>& data) {

@@ -11,6 +11,7 @@ using BYTE = std::uint8_t;
 using UINT_PTR = std::uintptr_t;
 using LPCSTR = const char*;
 using HWND = void*;
+using HANDLE = void*;
 
 #ifndef TRUE
 #define TRUE 1

@@ -6,12 +6,25 @@ namespace {
 
 const char* const kBaseKeyPath = "SOFTWARE\\Corvane\\TFTP\\";
 
+// An absent key or value, or a number too long, is the stored settings' own
+// state; any other error means the store itself could not be read.
+void NoteFailure(LONG status, LONG* failure) {
+  if (failure == nullptr || *failure != ERROR_SUCCESS) return;
+  if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND && status != ERROR_MORE_DATA) {
+    *failure = status;
+  }
+}
+
+// Once the store has failed, further reads are not tried: each could wait as
+// long again for a store that another program holds.
 // With a null sub-key name the key itself is used, and nothing is opened.
-HKEY OpenForRead(HKEY key, LPCSTR subKey) {
+HKEY OpenForRead(HKEY key, LPCSTR subKey, LONG* failure) {
+  if (failure != nullptr && *failure != ERROR_SUCCESS) return nullptr;
   if (subKey == nullptr) return key;
   HKEY opened = nullptr;
-  if (RegOpenKeyExA(key, subKey, 0, KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) return nullptr;
-  return opened;
+  const LONG status = RegOpenKeyExA(key, subKey, 0, KEY_ALL_ACCESS, &opened);
+  NoteFailure(status, failure);
+  return status == ERROR_SUCCESS ? opened : nullptr;
 }
 
 void CloseAfterRead(HKEY opened, LPCSTR subKey) {
@@ -31,10 +44,20 @@ void WriteValue(HKEY key, LPCSTR subKey, LPCSTR valueName, DWORD type, const BYT
 
 }  // namespace
 
-HKEY OpenSettingsKey() {
+HKEY OpenSettingsKey(LONG* failure) {
   HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kBaseKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                      KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+  const LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, kBaseKeyPath, 0, nullptr,
+                                      REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                                      nullptr);
+  NoteFailure(status, failure);
+  return status == ERROR_SUCCESS ? key : nullptr;
+}
+
+HKEY OpenSettingsKeyTransacted(HANDLE transaction) {
+  HKEY key = nullptr;
+  if (RegCreateKeyTransactedA(HKEY_LOCAL_MACHINE, kBaseKeyPath, 0, nullptr,
+                              REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr,
+                              transaction, nullptr) != ERROR_SUCCESS) {
     return nullptr;
   }
   return key;
@@ -42,8 +65,9 @@ HKEY OpenSettingsKey() {
 
 // The data is cut at its first NUL, so text stored with or without a
 // terminating NUL, or with NULs inside, reads as a proper text.
-std::string ReadRegString(HKEY key, LPCSTR subKey, LPCSTR valueName, LPCSTR defaultText) {
-  HKEY opened = OpenForRead(key, subKey);
+std::string ReadRegString(HKEY key, LPCSTR subKey, LPCSTR valueName, LPCSTR defaultText,
+                          LONG* failure) {
+  HKEY opened = OpenForRead(key, subKey, failure);
   if (opened == nullptr) return defaultText;
   DWORD size = 0;
   LONG status = RegQueryValueExA(opened, valueName, nullptr, nullptr, nullptr, &size);
@@ -51,18 +75,21 @@ std::string ReadRegString(HKEY key, LPCSTR subKey, LPCSTR valueName, LPCSTR defa
   if (status == ERROR_SUCCESS) {
     status = RegQueryValueExA(opened, valueName, nullptr, nullptr, buffer.data(), &size);
   }
+  NoteFailure(status, failure);
   CloseAfterRead(opened, subKey);
   if (status != ERROR_SUCCESS) return defaultText;
   return std::string(reinterpret_cast<const char*>(buffer.data()));
 }
 
 // Data shorter than 4 bytes fills the low-order end; the rest stays zero.
-DWORD ReadRegDword(HKEY key, LPCSTR subKey, LPCSTR valueName, DWORD defaultNumber) {
-  HKEY opened = OpenForRead(key, subKey);
+DWORD ReadRegDword(HKEY key, LPCSTR subKey, LPCSTR valueName, DWORD defaultNumber,
+                   LONG* failure) {
+  HKEY opened = OpenForRead(key, subKey, failure);
   if (opened == nullptr) return defaultNumber;
   BYTE bytes[4] = {0, 0, 0, 0};
   DWORD size = sizeof bytes;
   const LONG status = RegQueryValueExA(opened, valueName, nullptr, nullptr, bytes, &size);
+  NoteFailure(status, failure);
   CloseAfterRead(opened, subKey);
   if (status != ERROR_SUCCESS) return defaultNumber;
   return static_cast<DWORD>(bytes[0]) | static_cast<DWORD>(bytes[1]) << 8 |

@@ -7,6 +7,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 
+void SetEditText(QLineEdit* edit, const QString& text)
+{
+    edit->setText(text);
+    edit->setCursorPosition(0);
+}
+
 CWnd::~CWnd()
 {
     delete m_hWnd.data();
@@ -29,7 +35,7 @@ void CWnd::SetWindowText(const std::string& text)
 {
     const QString value = QString::fromLocal8Bit(text);
     if (auto* edit = qobject_cast<QLineEdit*>(m_hWnd.data()))
-        edit->setText(value);
+        SetEditText(edit, value);
     else if (auto* button = qobject_cast<QAbstractButton*>(m_hWnd.data()))
         button->setText(value);
     else if (auto* label = qobject_cast<QLabel*>(m_hWnd.data()))
@@ -91,7 +97,12 @@ int CListBox::DeleteString(UINT index)
     QListWidget* list = ListWidget();
     if (!list || index >= static_cast<UINT>(list->count()))
         return LB_ERR;
+    QListWidgetItem* item = list->item(static_cast<int>(index));
+    const bool wasSelected = item->isSelected();
     delete list->takeItem(static_cast<int>(index));
+    // The list widget would select the neighbour in its place.
+    if (wasSelected)
+        list->clearSelection();
     return list->count();
 }
 

@@ -14,6 +14,10 @@ class QAbstractButton;
 
 constexpr int LB_ERR = -1;
 
+// Puts text into an edit control as Windows does: the caret goes to the start,
+// so a text wider than the field shows its first characters.
+void SetEditText(QLineEdit* edit, const QString& text);
+
 class CWnd {
 public:
     CWnd() = default;
@@ -50,7 +54,8 @@ public:
     // Inserts in sorted place when the list box has the sorted style, else at
     // the end; returns the new item's index, LB_ERR without a control.
     int AddString(const std::string& text);
-    // Returns the remaining count, LB_ERR for a bad index.
+    // Returns the remaining count, LB_ERR for a bad index. Deleting the
+    // selected item leaves nothing selected.
     int DeleteString(UINT index);
     int GetCurSel() const;
     int SetCurSel(int index);

@@ -41,7 +41,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, std::string& value)
     if (pDX->m_bSaveAndValidate)
         value = edit->text().toLocal8Bit().toStdString();
     else
-        edit->setText(QString::fromLocal8Bit(value));
+        SetEditText(edit, QString::fromLocal8Bit(value));
 }
 
 void DDX_Check(CDataExchange* pDX, int nIDC, int& value)

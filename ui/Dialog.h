@@ -6,6 +6,7 @@
 #include "platform/WinTypes.h"
 
 #include <QDialog>
+#include <QMargins>
 
 class CDataExchange;
 class QPoint;
@@ -25,9 +26,10 @@ public:
     explicit CDialog(int templateId, QWidget* parent = nullptr);
     ~CDialog() override;
 
-    // Builds the controls, initialises (OnInitDialog), centres the window
-    // unless it was minimized or moved meanwhile, runs the modal loop and at
-    // its end calls DestroyWindow. Returns the value given to EndDialog, -1
+    // Builds the controls, initialises (OnInitDialog), centres the window by
+    // its frame over its owner, or in the work area, unless it was minimized
+    // or moved meanwhile, runs the modal loop and at its end calls
+    // DestroyWindow. Returns the value given to EndDialog, -1
     // when the template is missing or the initial exchange failed.
     int DoModal();
     // The same start without the modal loop: builds, initialises and shows
@@ -70,6 +72,8 @@ public:
     BOOL IsIconic() const;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -80,6 +84,8 @@ private:
     void ConnectCommands();
     void NotifyFromControl(int id, int notification);
     void FocusFirstTabStop();
+    void CentreWindow(const QMargins& frameMargins);
+    void FinishCentring();
 
     int m_templateId;
     int m_result = -1;
@@ -87,4 +93,7 @@ private:
     bool m_built = false;
     bool m_ended = false;
     bool m_destroyed = false;
+    // Centred before the window manager framed it: the frame assumed then.
+    bool m_centring = false;
+    QMargins m_assumedFrame;
 };

@@ -10,6 +10,12 @@
 
 #include <algorithm>
 
+namespace {
+
+const char* const kSettingsNotLoaded = "Settings not loaded; they will not be saved";
+
+} // namespace
+
 CServerDlg::CServerDlg(UINT port)
     : CDialog(IDD_VANTREL_DIALOG), m_server(port), m_hIcon(LoadAppIcon())
 {
@@ -17,12 +23,13 @@ CServerDlg::CServerDlg(UINT port)
 
 void CServerDlg::LoadSettings()
 {
-    ::LoadSettings(Fields());
+    m_settingsUnreadable = !::LoadSettings(Fields());
 }
 
 void CServerDlg::SaveSettings()
 {
-    ::SaveSettings(Fields());
+    if (!m_settingsUnreadable)
+        ::SaveSettings(Fields());
 }
 
 CSettingsFields CServerDlg::Fields()
@@ -55,7 +62,7 @@ BOOL CServerDlg::OnInitDialog()
     for (const std::string& dir : m_searchDirs)
         m_searchDirList.AddString(dir);
     g_statusLine = &m_status;
-    m_status.SetWindowText("Idle");
+    m_status.SetWindowText(m_settingsUnreadable ? kSettingsNotLoaded : "Idle");
     m_server.Start(&m_enableWrite, &m_writeDir, &m_searchDirs);
     if (m_runMinimized)
         ShowWindow(SW_SHOWMINIMIZED);

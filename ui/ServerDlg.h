@@ -24,6 +24,8 @@ public:
     // The service listens on port; the program always uses 69.
     explicit CServerDlg(UINT port = 69);
 
+    // A store that could not be read is told on the status line at start and
+    // is not saved over at the end: it keeps what it holds.
     void LoadSettings();
     void SaveSettings();
 
@@ -56,5 +58,6 @@ public:
 
 private:
     CSettingsFields Fields();
+    bool m_settingsUnreadable = false;
     void AddAboutToSystemMenu();
 };

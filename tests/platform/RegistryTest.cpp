@@ -296,4 +296,43 @@ TEST(Registry, ASetWaitsForAnotherProgramHoldingTheFile) {
             store.Values());
 }
 
+// The keys of a transaction, and the keys below them, write into it: nothing
+// shows before the commit, a close without one leaves nothing, and a commit
+// that cannot get the file in time fails and keeps the transaction open.
+TEST(Registry, ATransactionLandsWholeAtItsCommitOrNotAtAll) {
+  CScratchStore store;
+  const CShortStoreWait shortWait(100);
+  RegCloseKey(Create(HKEY_LOCAL_MACHINE, "Base"));
+  for (const bool commit : {false, true}) {
+    SCOPED_TRACE(commit ? "committed" : "closed without a commit");
+    HANDLE transaction = CreateTransaction(nullptr, nullptr, 0, 0, 0, 0, nullptr);
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyTransactedA(HKEY_LOCAL_MACHINE, "Base", 0, nullptr, 0, KEY_ALL_ACCESS,
+                                      nullptr, &key, nullptr, transaction, nullptr));
+    HKEY below = Create(key, "New");
+    EXPECT_EQ(ERROR_SUCCESS, Set(below, "V", REG_SZ, BytesOf("x")));
+    RegCloseKey(below);
+    RegCloseKey(key);
+    EXPECT_EQ(Keys{"Base"}, store.Keys());
+    EXPECT_TRUE(store.Values().empty());
+    if (commit) {
+      CSqliteSession reader(store.File(), "BEGIN; SELECT count(*) FROM reg_keys;");
+      ASSERT_TRUE(reader.Holding());
+      EXPECT_FALSE(CommitTransaction(transaction));
+      reader.End();
+      EXPECT_TRUE(CommitTransaction(transaction));
+    }
+    EXPECT_TRUE(CloseHandle(transaction));
+    EXPECT_EQ(commit ? (Keys{"Base", "Base\\New"}) : Keys{"Base"}, store.Keys());
+    EXPECT_EQ(commit ? 1u : 0u, store.Values().size());
+  }
+  HKEY key = nullptr;
+  EXPECT_EQ(ERROR_INVALID_HANDLE,
+            RegCreateKeyTransactedA(HKEY_LOCAL_MACHINE, "Base", 0, nullptr, 0, KEY_ALL_ACCESS,
+                                    nullptr, &key, nullptr, nullptr, nullptr));
+  EXPECT_FALSE(CommitTransaction(nullptr));
+  EXPECT_FALSE(CloseHandle(nullptr));
+}
+
 }  // namespace

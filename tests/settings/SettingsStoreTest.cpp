@@ -29,9 +29,10 @@ void PrintTo(const Fields& f, std::ostream* out) {
   *out << "]";
 }
 
-Fields Load() {
+Fields Load(bool* loaded = nullptr) {
   Fields fields;
-  LoadSettings(fields.Refs());
+  const bool read = LoadSettings(fields.Refs());
+  if (loaded != nullptr) *loaded = read;
   return fields;
 }
 
@@ -84,7 +85,9 @@ std::vector<std::string> Dirs(int count) {
 
 TEST(SettingsStore, FirstRunLoadsDefaultsAndSavesThemWithTheirByteCounts) {
   CScratchStore store;
-  EXPECT_EQ(Fields{}, Load());
+  bool loaded = false;
+  EXPECT_EQ(Fields{}, Load(&loaded));
+  EXPECT_TRUE(loaded) << "an empty store is no failure";
   EXPECT_EQ((std::vector<std::string>{"SOFTWARE", "SOFTWARE\\Corvane", "SOFTWARE\\Corvane\\TFTP"}),
             store.Keys())
       << "the load makes the base key, not its sub-key";
@@ -171,7 +174,9 @@ TEST(SettingsStore, StoredValuesLoadAsTheirBytesSay) {
     SCOPED_TRACE(c.what);
     CScratchStore store;
     Provision(store, c.stored);
-    EXPECT_EQ(c.expected, Load());
+    bool loaded = false;
+    EXPECT_EQ(c.expected, Load(&loaded));
+    EXPECT_TRUE(loaded) << "absent and odd values are no failure";
   }
 }
 
@@ -231,7 +236,8 @@ TEST(SettingsStore, WithoutWriteRightsTheLoadGivesDefaultsAndTheSaveStoresNothin
         boxShown = true;
         return IDOK;
       });
-      if (!(Load() == Fields{})) return 1;
+      bool loaded = true;
+      if (!(Load(&loaded) == Fields{}) || loaded) return 1;
       Save({"D:\\lost", 1, 1, {"E:\\lost"}});
       return boxShown ? 2 : 0;
     }));
@@ -264,9 +270,47 @@ TEST(SettingsStore, ADamagedFileGivesDefaultsAndIsLeftAsItWas) {
   CScratchStore store;
   const std::string damaged = std::string("SQLite format 3\0", 16) + std::string(2000, '\x7f');
   store.Replace(damaged);
-  EXPECT_EQ(Fields{}, Load());
+  bool loaded = true;
+  EXPECT_EQ(Fields{}, Load(&loaded));
+  EXPECT_FALSE(loaded);
   Save({"D:\\lost", 1, 0, {"E:\\lost"}});
   EXPECT_EQ(damaged, store.Contents());
+}
+
+// Another program's transaction held across the load and the save, as an
+// administrator's sqlite3 session: reading never waits for the write lock, a
+// store that cannot be read gives the defaults and says so, and a save that
+// cannot get the store writes none of the fields.
+TEST(SettingsStore, AnotherProgramHoldingTheStoreNeverCostsTheStoredSettings) {
+  struct Case {
+    const char* what;
+    const char* held;
+    bool loads;
+    Fields afterwards;
+  };
+  const Fields stored{"D:\\kept", 1, 0, {"E:\\kept"}};
+  const Case cases[] = {
+      {"a reader", "BEGIN; SELECT count(*) FROM reg_values;", true, stored},
+      {"a writer with a change pending",
+       "BEGIN IMMEDIATE; UPDATE reg_values SET data = X'00000000' WHERE name = 'EnableWrite';",
+       true, {"D:\\kept", 0, 0, {"E:\\kept"}}},
+      {"a writer holding the file", "BEGIN EXCLUSIVE;", false, stored},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CScratchStore store;
+    const CShortStoreWait shortWait(200);
+    Save(stored);
+    CSqliteSession session(store.File(), c.held);
+    ASSERT_TRUE(session.Holding());
+    bool loaded = !c.loads;
+    EXPECT_EQ(c.loads ? stored : Fields{}, Load(&loaded));
+    EXPECT_EQ(c.loads, loaded);
+    Save({"D:\\lost", 0, 1, {"E:\\lost", "F:\\lost"}});
+    session.End();
+    EXPECT_EQ(c.afterwards, Load());
+    EXPECT_EQ(5u, store.Values().size()) << "no entry of the failed save was added";
+  }
 }
 
 }  // namespace

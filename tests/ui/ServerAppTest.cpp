@@ -2,6 +2,7 @@
 // before the window, the save after it however it ended, and the end of the
 // session by a signal.
 #include "support/WindowFixture.h"
+#include "tests/settings/support/ScratchStore.h"
 
 #include "platform/AsyncSocket.h"
 #include "platform/MessageBox.h"
@@ -93,6 +94,44 @@ TEST_F(ServerAppTest, LoadsBeforeTheWindowAndSavesAfterASessionEndWithTheAboutBo
     EXPECT_EQ(saved.enableWrite, 1);
     EXPECT_EQ(saved.runMinimized, 1) << "the tick reaches its field only as the window goes";
     EXPECT_EQ(saved.searchDirs, provisioned.searchDirs);
+    EXPECT_TRUE(m_boxes.empty());
+}
+
+// An administrator's sqlite3 session open on the store while the program
+// starts: a reader costs nothing; a store that cannot be read is reported on
+// the status line, and the defaults the window ran with are not saved over it.
+TEST_F(ServerAppTest, AStoreHeldByAnotherProgramAtTheStartLosesNoSetting)
+{
+    struct Case {
+        const char* what;
+        const char* held;
+        const char* status;
+        bool loads;
+    };
+    const Case cases[] = {
+        {"a reader", "BEGIN; SELECT count(*) FROM reg_values;", "Idle", true},
+        {"a writer holding the file", "BEGIN EXCLUSIVE;", "Settings not loaded; they will not be saved", false},
+    };
+    const CShortStoreWait shortWait(200);
+    Settings provisioned{MakeDir("uploads"), 0, 0, {MakeDir("a")}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SaveSettings(provisioned.Fields());
+        CSqliteSession session(StoreFile(), c.held);
+        ASSERT_TRUE(session.Holding());
+        CServerApp app(0);
+        Run(app, [&](CServerDlg& window) {
+            session.End();
+            EXPECT_EQ(qobject_cast<QLineEdit*>(window.GetDlgItem(IDC_STATUS))->text().toStdString(), c.status);
+            EXPECT_EQ(window.m_searchDirs.size(), c.loads ? 1u : 0u);
+            qobject_cast<QAbstractButton*>(window.GetDlgItem(IDC_ENABLE_WRITE))->click();
+            qobject_cast<QAbstractButton*>(window.GetDlgItem(IDOK))->click();
+        });
+        const Settings saved = Stored();
+        EXPECT_EQ(saved.enableWrite, c.loads ? 1 : 0);
+        EXPECT_EQ(saved.writeDir, provisioned.writeDir);
+        EXPECT_EQ(saved.searchDirs, provisioned.searchDirs);
+    }
     EXPECT_TRUE(m_boxes.empty());
 }
 

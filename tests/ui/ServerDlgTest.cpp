@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScreen>
+#include <QWindow>
 
 namespace {
 
@@ -42,6 +43,14 @@ protected:
         List()->setCurrentItem(found.first());
     }
 
+    // As a user sees an edit control whose text was set: its first characters.
+    static void ExpectShowsItsStart(const QLineEdit* field)
+    {
+        ASSERT_GT(field->fontMetrics().horizontalAdvance(field->text()), field->width()) << "a text wider than the field";
+        EXPECT_EQ(field->cursorPosition(), 0);
+        EXPECT_LT(field->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(), field->width() / 4);
+    }
+
     static void PressKey(QWidget* target, int key)
     {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
@@ -51,13 +60,14 @@ protected:
 
 TEST_F(ServerDlgTest, InitialisationShowsTheSettingsAndStartsTheServiceAfterIdle)
 {
-    m_dlg.m_writeDir = MakeDir("uploads");
+    m_dlg.m_writeDir = MakeDir("uploads/from/the/devices/in/the/lab/on/the/second/floor");
     m_dlg.m_enableWrite = 2;  // a save would turn this into 1
     m_dlg.m_runMinimized = 1;
     m_dlg.m_searchDirs = {"/srv/b", "/srv/a"};
     ASSERT_TRUE(m_dlg.Create());
 
     EXPECT_EQ(Field(IDC_WRITE_DIR)->text().toStdString(), m_dlg.m_writeDir);
+    ExpectShowsItsStart(Field(IDC_WRITE_DIR));
     EXPECT_TRUE(Box(IDC_ENABLE_WRITE)->isChecked());
     EXPECT_TRUE(Box(IDC_RUN_MINIMIZED)->isChecked());
     EXPECT_EQ(m_dlg.m_enableWrite, 2) << "the load itself must not start a save";
@@ -86,6 +96,10 @@ TEST_F(ServerDlgTest, TheStatusLineTakesEveryTextAndShowsTheNewestSoonAfter)
     EXPECT_EQ(m_dlg.m_status.GetWindowText(), "Finished");
     Pump(2 * CStatusField::kRepaintMs);
     EXPECT_EQ(field->text(), "Finished");
+
+    g_statusLine->SetWindowText("Fisrt Block of images/lab/second-floor/switch-17/firmware-2.4.1.bin sent");
+    Pump(2 * CStatusField::kRepaintMs);
+    ExpectShowsItsStart(field);
 }
 
 TEST_F(ServerDlgTest, FlagsOutsideZeroToTwoAreShownUntickedAndBecomeZero)
@@ -105,13 +119,14 @@ TEST_F(ServerDlgTest, FlagsOutsideZeroToTwoAreShownUntickedAndBecomeZero)
 
 TEST_F(ServerDlgTest, SaveDirectionRunsOnEnableWritesOnANewWriteDirectoryAndAtTheEnd)
 {
-    const std::string chosen = MakeDir("chosen");
+    const std::string chosen = MakeDir("chosen/for/the/uploads/of/the/devices/in/the/lab");
     m_choices.push_back(chosen);
     const int result = RunModal(m_dlg, [&] {
         Click(IDC_ENABLE_WRITE);
         EXPECT_EQ(m_dlg.m_enableWrite, 1);
         m_dlg.m_writeDirEdit.BrowseButton().Button()->click();
         EXPECT_EQ(m_dlg.m_writeDir, chosen);
+        ExpectShowsItsStart(Field(IDC_WRITE_DIR));
         Click(IDC_RUN_MINIMIZED);
         EXPECT_EQ(m_dlg.m_runMinimized, 0) << "Start Minimized has no handler of its own";
         Click(IDOK);
@@ -237,6 +252,9 @@ TEST_F(ServerDlgTest, AddStartsFromTheLastChosenDirectoryAndACancelChangesNothin
     EXPECT_EQ(ListedItems(), (std::vector<std::string>{two}));
 }
 
+// Each case selects with the mouse and double-clicks Remove: one directory
+// goes per click, and after it nothing is selected, so the second click of the
+// double click does nothing.
 TEST_F(ServerDlgTest, RemoveTakesTheFirstExactlyEqualEntryAndTheSelectedItem)
 {
     struct Case {
@@ -249,6 +267,7 @@ TEST_F(ServerDlgTest, RemoveTakesTheFirstExactlyEqualEntryAndTheSelectedItem)
     const Case cases[] = {
         {"duplicates", {"/d/x", "/d/y", "/d/x"}, "/d/x", {"/d/y", "/d/x"}, {"/d/x", "/d/y"}},
         {"letter case", {"/d/Abc", "/d/abc"}, "/d/abc", {"/d/Abc"}, {"/d/Abc"}},
+        {"a neighbour on either side", {"/d/a", "/d/b", "/d/c"}, "/d/b", {"/d/a", "/d/c"}, {"/d/a", "/d/c"}},
         {"no selection", {"/d/a", "/d/b"}, nullptr, {"/d/a", "/d/b"}, {"/d/a", "/d/b"}},
     };
     for (const Case& c : cases) {
@@ -258,15 +277,19 @@ TEST_F(ServerDlgTest, RemoveTakesTheFirstExactlyEqualEntryAndTheSelectedItem)
         ASSERT_TRUE(dlg.Create());
         auto* list = qobject_cast<QListWidget*>(dlg.GetDlgItem(IDC_SEARCH_DIRS));
         list->clearSelection();
-        if (c.select)
-            list->setCurrentItem(list->findItems(c.select, Qt::MatchExactly).first());
-        qobject_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_REMOVE))->click();
+        if (c.select) {
+            QListWidgetItem* item = list->findItems(c.select, Qt::MatchExactly).first();
+            MouseClick(list->viewport(), 1, list->visualItemRect(item).center());
+            ASSERT_TRUE(item->isSelected());
+        }
+        MouseClick(dlg.GetDlgItem(IDC_REMOVE), 2);
 
         EXPECT_EQ(dlg.m_searchDirs, c.dirsAfter);
         std::vector<std::string> listed;
         for (int row = 0; row < list->count(); ++row)
             listed.push_back(list->item(row)->text().toStdString());
         EXPECT_EQ(listed, c.listedAfter);
+        EXPECT_TRUE(list->selectedItems().isEmpty());
     }
     EXPECT_TRUE(m_boxes.empty());
 }
@@ -281,7 +304,8 @@ TEST_F(ServerDlgTest, OpensCentredButStartedMinimizedIsRestoredToTheTopLeftCorne
     CServerDlg minimized(0);
     minimized.m_runMinimized = 1;
     ASSERT_TRUE(minimized.Create());
-    minimized.OnSysCommand(SC_RESTORE);
+    minimized.windowHandle()->showNormal(); // as the window manager restores it
+    Pump(20);
     EXPECT_FALSE(minimized.IsIconic());
     EXPECT_EQ(minimized.frameGeometry().topLeft(), QPoint(0, 0));
 }

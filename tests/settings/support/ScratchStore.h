@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 using Bytes = std::vector<BYTE>;
@@ -155,3 +157,57 @@ inline std::string RunSqliteTool(const std::string& file, const std::string& scr
   unlink(scriptFile);
   return output;
 }
+
+// The sqlite3 command-line tool left open on file in the middle of a
+// transaction, as an administrator's session: the statements given have run
+// when the constructor returns; End (or the object's end) commits and quits.
+class CSqliteSession {
+public:
+  CSqliteSession(const std::string& file, const std::string& statements) {
+    char marker[] = "/tmp/vantrel-session-XXXXXX";
+    close(mkstemp(marker));
+    unlink(marker);
+    const std::string command =
+        std::string("sqlite3 -batch -init /dev/null '") + file + "' >/dev/null 2>&1";
+    m_tool = popen(command.c_str(), "w");
+    if (m_tool == nullptr) return;
+    std::fprintf(m_tool, ".bail on\n%s\n.once %s\nSELECT 1;\n", statements.c_str(), marker);
+    std::fflush(m_tool);
+    for (int waited = 0; !std::filesystem::exists(marker) && waited < 10000; waited += 5) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    m_holding = std::filesystem::exists(marker);
+    unlink(marker);
+  }
+  CSqliteSession(const CSqliteSession&) = delete;
+  CSqliteSession& operator=(const CSqliteSession&) = delete;
+  ~CSqliteSession() { End(); }
+
+  // Whether the statements ran, so that the transaction is open.
+  bool Holding() const { return m_holding; }
+  void End() {
+    if (m_tool == nullptr) return;
+    // A tool that stopped at an error has gone; writing to it would raise SIGPIPE.
+    if (m_holding) std::fputs("COMMIT;\n.quit\n", m_tool);
+    pclose(m_tool);
+    m_tool = nullptr;
+  }
+
+private:
+  FILE* m_tool = nullptr;
+  bool m_holding = false;
+};
+
+// Makes every registry call wait only briefly for another program holding the
+// store, for the object's span, so that tests of a held store stay fast.
+class CShortStoreWait {
+public:
+  explicit CShortStoreWait(int milliseconds)
+      : m_before(RegSetStoreBusyTimeout(HKEY_LOCAL_MACHINE, milliseconds)) {}
+  CShortStoreWait(const CShortStoreWait&) = delete;
+  CShortStoreWait& operator=(const CShortStoreWait&) = delete;
+  ~CShortStoreWait() { RegSetStoreBusyTimeout(HKEY_LOCAL_MACHINE, m_before); }
+
+private:
+  int m_before;
+};

@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMouseEvent>
+#include <QWidget>
 #include <QPointer>
 #include <QThread>
 #include <QTimer>
@@ -87,5 +89,19 @@ void WindowFixture::Pump(int milliseconds)
     while (clock.elapsed() < milliseconds) {
         QCoreApplication::processEvents();
         QThread::msleep(1);
+    }
+}
+
+void WindowFixture::MouseClick(QWidget* target, int clicks, std::optional<QPoint> at)
+{
+    const QPoint local = at.value_or(target->rect().center());
+    const QPoint global = target->mapToGlobal(local);
+    const auto send = [&](QEvent::Type type, Qt::MouseButtons held) {
+        QMouseEvent event(type, local, global, Qt::LeftButton, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &event);
+    };
+    for (int click = 0; click < clicks; ++click) {
+        send(click == 0 ? QEvent::MouseButtonPress : QEvent::MouseButtonDblClick, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, Qt::NoButton);
     }
 }

@@ -2,6 +2,7 @@
 // What the tests of the main window share: the settings store in a scratch
 // file, message boxes recorded instead of shown, the directory chooser
 // answered from a script, and real directories to serve from.
+#include <QPoint>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 #include <vector>
 
 class CDialog;
+class QWidget;
 
 struct RecordedBox {
     std::string text;
@@ -34,6 +36,10 @@ protected:
     static int RunModal(CDialog& dialog, std::function<void()> script);
     // Lets the event loop run for a while.
     static void Pump(int milliseconds);
+    // The left mouse button pressed and released at a point of target (its
+    // middle by default), as the window system delivers it: a second click
+    // comes as a double-click press.
+    static void MouseClick(QWidget* target, int clicks = 1, std::optional<QPoint> at = std::nullopt);
 
     QTemporaryDir m_scratch;
     std::vector<RecordedBox> m_boxes;
