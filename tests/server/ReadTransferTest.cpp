@@ -43,7 +43,7 @@ TEST(ReadTransfer, RecordHasOneLinePerEventNeverOnePerBlock)
     Peer peer(service.port);
     const std::string client = "vantrel: 127.0.0.1:" + std::to_string(peer.Port()) + " ";
     ASSERT_TRUE(peer.Download("f.bin"));
-    ASSERT_TRUE(peer.Upload("up\n.bin", std::string(700, 'u')));
+    ASSERT_EQ(peer.Upload("up\n.bin", std::string(700, 'u')), 0);
     service.enableWrite = 0;
     peer.Send(RequestPacket(2, "no"));
     peer.Send(RequestPacket(1, "missing"));

@@ -196,7 +196,7 @@ TEST(TimerTick, BurstOfSilentRequestsIsLetGoAndServiceServesAgain)
     EXPECT_EQ(service.WriteDirEntries(), std::vector<std::string>{});
     Peer peer(service.port);
     EXPECT_TRUE(peer.Download("f"));
-    EXPECT_TRUE(peer.Upload("w", "after the burst"));
+    EXPECT_EQ(peer.Upload("w", "after the burst"), 0);
 }
 
 TEST(TimerTick, LifetimeEndsTransferEvenWhilePacketsFlow)

@@ -1,7 +1,7 @@
 // The main window with its service on an ephemeral port: the data exchange and
 // its triggers, the search-directory list, the switches and the ways of
 // ending the window.
-#include "support/TftpProbe.h"
+#include "tests/support/TftpPeer.h"
 #include "support/WindowFixture.h"
 
 #include "res/ResourceIds.h"
@@ -113,8 +113,8 @@ TEST_F(ServerDlgTest, FlagsOutsideZeroToTwoAreShownUntickedAndBecomeZero)
     EXPECT_EQ(m_dlg.m_runMinimized, 0);
     EXPECT_FALSE(Box(IDC_ENABLE_WRITE)->isChecked());
     EXPECT_FALSE(m_dlg.IsIconic());
-    TftpProbe client(Port());
-    EXPECT_EQ(client.Put("refused.bin", "data"), 2);
+    Peer client(Port());
+    EXPECT_EQ(client.Upload("refused.bin", "data"), 2);
 }
 
 TEST_F(ServerDlgTest, SaveDirectionRunsOnEnableWritesOnANewWriteDirectoryAndAtTheEnd)
@@ -195,21 +195,21 @@ TEST_F(ServerDlgTest, WriteSettingsTakeEffectFromTheNextRequest)
     const std::string second = MakeDir("second");
     m_dlg.m_writeDir = first;
     ASSERT_TRUE(m_dlg.Create());
-    TftpProbe client(Port());
+    Peer client(Port());
     const std::string data(700, 'w');
 
-    EXPECT_EQ(client.Put("up.bin", data), 2);
+    EXPECT_EQ(client.Upload("up.bin", data), 2);
     Click(IDC_ENABLE_WRITE);
-    EXPECT_EQ(client.Put("up.bin", data), 0);
+    EXPECT_EQ(client.Upload("up.bin", data), 0);
     EXPECT_EQ(ReadFile(first + "/up.bin"), data);
 
     m_choices.push_back(second);
     m_dlg.m_writeDirEdit.BrowseButton().Button()->click();
-    EXPECT_EQ(client.Put("up.bin", "later"), 0);
+    EXPECT_EQ(client.Upload("up.bin", "later"), 0);
     EXPECT_EQ(ReadFile(second + "/up.bin"), "later");
 
     Click(IDC_ENABLE_WRITE);
-    EXPECT_EQ(client.Put("up.bin", data), 2);
+    EXPECT_EQ(client.Upload("up.bin", data), 2);
     EXPECT_EQ(ReadFile(second + "/up.bin"), "later");
 }
 
@@ -224,7 +224,7 @@ TEST_F(ServerDlgTest, AddListsInSortedPlaceWhileTheSearchKeepsTheOrderAdded)
     Click(IDC_ADD);
     EXPECT_EQ(ListedItems(), (std::vector<std::string>{alpha, zeta}));
     EXPECT_EQ(m_dlg.m_searchDirs, (std::vector<std::string>{zeta, alpha}));
-    EXPECT_EQ(TftpProbe(Port()).Get("file.bin"), "from zeta");
+    EXPECT_EQ(Peer(Port()).Download("file.bin"), "from zeta");
 
     Click(IDC_ADD);
     EXPECT_EQ(ListedItems(), (std::vector<std::string>{alpha, alpha, zeta}));

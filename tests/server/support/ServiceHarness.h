@@ -5,6 +5,7 @@
 #include "server/StatusLine.h"
 #include "server/TftpSocket.h"
 #include "tests/support/RandomBytes.h"
+#include "tests/support/TftpPeer.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -22,9 +23,6 @@ public:
     std::vector<std::string> texts;
 };
 
-// Runs the Qt event loop for about ms milliseconds.
-void PumpEvents(int ms);
-
 // Runs a program to its end while the event loop goes on; its exit code, or
 // -1 when it had to be killed after timeoutMs. Output goes to *output.
 int RunProgram(const QString& program, const QStringList& arguments, int timeoutMs, QString* output = nullptr);
@@ -32,13 +30,6 @@ int RunProgram(const QString& program, const QStringList& arguments, int timeout
 // Runs a command that sets up a test (ip, nft, mount) and fails the test
 // when it does not succeed.
 void RunSetup(const QString& program, const QStringList& arguments);
-
-std::string RequestPacket(std::uint16_t opcode, const std::string& name, const std::string& mode = "octet");
-std::string DataPacket(std::uint16_t block, const std::string& data);
-std::string AckPacket(std::uint16_t block);
-std::string ErrorPacket(std::uint16_t code, const std::string& message);
-std::uint16_t OpcodeOf(const std::string& packet);
-std::uint16_t BlockOf(const std::string& packet);
 
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& bytes);
@@ -54,33 +45,6 @@ public:
 private:
     QTemporaryFile m_file;
     int m_saved;
-};
-
-// A client socket on an ephemeral loopback port.
-class Peer {
-public:
-    explicit Peer(unsigned short serverPort);
-    ~Peer();
-    Peer(const Peer&) = delete;
-    Peer& operator=(const Peer&) = delete;
-
-    void Send(const std::string& packet);
-    // The next datagram from the server, pumping events meanwhile; nothing
-    // when none comes within timeoutMs.
-    std::optional<std::string> Receive(int timeoutMs = 2000);
-    // Pumps events for quietMs and returns every datagram that arrived.
-    std::vector<std::string> Drain(int quietMs = 50);
-    unsigned short Port() const;
-
-    // RRQ and ACKs up to the final block; the file's bytes, or nothing when
-    // the transfer did not complete. Each DATA packet's length is recorded.
-    std::optional<std::string> Download(const std::string& name, std::vector<int>* lengths = nullptr);
-    // WRQ and DATA blocks; true when every block was acknowledged.
-    bool Upload(const std::string& name, const std::string& bytes);
-
-private:
-    int m_socket;
-    sockaddr_in m_server{};
 };
 
 // A started service with a search directory list, a write directory and a

@@ -1,0 +1,46 @@
+#pragma once
+// A scripted TFTP client for tests whose service runs in the same process:
+// raw datagrams on a loopback socket, and while it waits for a reply the Qt
+// event loop runs the service.
+#include <netinet/in.h>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Runs the Qt event loop for about ms milliseconds.
+void PumpEvents(int ms);
+
+std::string RequestPacket(std::uint16_t opcode, const std::string& name, const std::string& mode = "octet");
+std::string DataPacket(std::uint16_t block, const std::string& data);
+std::string AckPacket(std::uint16_t block);
+std::string ErrorPacket(std::uint16_t code, const std::string& message);
+std::uint16_t OpcodeOf(const std::string& packet);
+std::uint16_t BlockOf(const std::string& packet);
+
+// A client socket on an ephemeral loopback port.
+class Peer {
+public:
+    explicit Peer(unsigned short serverPort);
+    ~Peer();
+    Peer(const Peer&) = delete;
+    Peer& operator=(const Peer&) = delete;
+
+    void Send(const std::string& packet);
+    // The next datagram from the server, pumping events meanwhile; nothing
+    // when none comes within timeoutMs.
+    std::optional<std::string> Receive(int timeoutMs = 2000);
+    // Pumps events for quietMs and returns every datagram that arrived.
+    std::vector<std::string> Drain(int quietMs = 50);
+    unsigned short Port() const;
+
+    // RRQ and ACKs up to the final block; the file's bytes, or nothing when
+    // the transfer did not complete. Each DATA packet's length is recorded.
+    std::optional<std::string> Download(const std::string& name, std::vector<int>* lengths = nullptr);
+    // WRQ and DATA blocks: 0 once every block is acknowledged, the code of
+    // an ERROR reply, -1 after a silence or any other reply.
+    int Upload(const std::string& name, const std::string& bytes);
+
+private:
+    int m_socket;
+    sockaddr_in m_server{};
+};
