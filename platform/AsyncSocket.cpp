@@ -31,7 +31,9 @@ BOOL CAsyncSocket::Create(UINT port, int type, long events, LPCSTR address)
     int fd = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return FALSE;
-    if (!BindIPv4(fd, port, address)) {
+    // Each datagram's local address comes with it, for the replies to leave from.
+    const int on = 1;
+    if (setsockopt(fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on) != 0 || !BindIPv4(fd, port, address)) {
         ::close(fd);
         return FALSE;
     }
@@ -43,26 +45,62 @@ BOOL CAsyncSocket::Create(UINT port, int type, long events, LPCSTR address)
     return TRUE;
 }
 
-int CAsyncSocket::ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fromLen, int flags)
+static in_addr LocalAddressOf(msghdr& message)
+{
+    for (cmsghdr* c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c))
+        if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO)
+            return reinterpret_cast<const in_pktinfo*>(CMSG_DATA(c))->ipi_spec_dst;
+    return in_addr{htonl(INADDR_ANY)};
+}
+
+int CAsyncSocket::ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fromLen, int flags, in_addr* local)
 {
     if (m_socket < 0 || len < 0)
         return -1;
-    // MSG_TRUNC makes recvfrom report the datagram's real length, so one that
+    iovec data{buf, static_cast<size_t>(len)};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))];
+    msghdr message{};
+    message.msg_name = from;
+    message.msg_namelen = fromLen ? *fromLen : 0;
+    message.msg_iov = &data;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    // MSG_TRUNC makes recvmsg report the datagram's real length, so one that
     // did not fit is recognised and dropped rather than handled cut short.
-    ssize_t n = recvfrom(m_socket, buf, static_cast<size_t>(len), flags | MSG_TRUNC, from, fromLen);
+    ssize_t n = recvmsg(m_socket, &message, flags | MSG_TRUNC);
     if (n < 0)
         return -1;
+    if (fromLen)
+        *fromLen = message.msg_namelen;
+    if (local)
+        *local = LocalAddressOf(message);
     if (n > len)
         return 0;
     return static_cast<int>(n);
 }
 
-int CAsyncSocket::SendTo(const void* buf, int len, const sockaddr* to, int toLen, int flags)
+int CAsyncSocket::SendTo(const void* buf, int len, const sockaddr* to, int toLen, int flags, in_addr local)
 {
     if (m_socket < 0 || len < 0)
         return -1;
-    return static_cast<int>(sendto(m_socket, buf, static_cast<size_t>(len), flags, to,
-                                   static_cast<socklen_t>(toLen)));
+    iovec data{const_cast<void*>(buf), static_cast<size_t>(len)};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))]{};
+    msghdr message{};
+    message.msg_name = const_cast<sockaddr*>(to);
+    message.msg_namelen = static_cast<socklen_t>(toLen);
+    message.msg_iov = &data;
+    message.msg_iovlen = 1;
+    if (local.s_addr != htonl(INADDR_ANY)) {
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+        cmsghdr* c = CMSG_FIRSTHDR(&message);
+        c->cmsg_level = IPPROTO_IP;
+        c->cmsg_type = IP_PKTINFO;
+        c->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+        reinterpret_cast<in_pktinfo*>(CMSG_DATA(c))->ipi_spec_dst = local;
+    }
+    return static_cast<int>(sendmsg(m_socket, &message, flags));
 }
 
 void CAsyncSocket::Close()

@@ -23,8 +23,11 @@ public:
     BOOL Create(UINT port, int type = SOCK_DGRAM, long events = FD_READ, LPCSTR address = nullptr);
     // Takes exactly one datagram. A datagram longer than len is dropped whole
     // and reported as 0; a socket error (nothing waiting included) as -1.
-    int ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fromLen, int flags = 0);
-    int SendTo(const void* buf, int len, const sockaddr* to, int toLen, int flags = 0);
+    // local, when given, receives the local address the datagram came in on.
+    int ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fromLen, int flags = 0, in_addr* local = nullptr);
+    // Sent from the local address given, so that a reply leaves from the
+    // address its request was sent to; INADDR_ANY lets the kernel choose.
+    int SendTo(const void* buf, int len, const sockaddr* to, int toLen, int flags = 0, in_addr local = {});
     void Close();
     // The bound port in host order, 0 without a socket.
     unsigned short GetLocalPort() const;

@@ -4,39 +4,49 @@
 #include "server/SafeName.h"
 #include "server/StatusText.h"
 #include "server/TftpPacket.h"
+#include "server/TransferRecord.h"
 #include "server/TransferTable.h"
 
-// The first search directory whose path opens wins; an empty entry would
-// mean the filesystem root and is never searched.
-static std::FILE* OpenFromSearchDirs(const std::vector<std::string>& searchDirs,
-                                     const std::string& name, off_t* size)
+// The first search directory that yields the name wins. An empty entry would
+// mean the filesystem root and is never searched; a name that leads out of a
+// directory is not in it, and the search goes on. Out of descriptors, every
+// directory would fail alike, so the search stops there.
+static std::FILE* OpenFromSearchDirs(const std::vector<std::string>& searchDirs, const std::string& name,
+                                     off_t* size, BeneathResult* result)
 {
+    *result = BeneathResult::Missing;
     for (const std::string& directory : searchDirs) {
         if (directory.empty())
             continue;
-        if (std::FILE* file = OpenRegularFileForRead(JoinPath(directory, name), size))
+        std::FILE* file = OpenRegularFileForRead(directory, name, size, result);
+        if (file || *result == BeneathResult::NoDescriptors)
             return file;
     }
+    *result = BeneathResult::Missing;
     return nullptr;
 }
 
-void CTftpSocket::OnReadRequest(const char* packet, int length, const sockaddr_in& source)
+void CTftpSocket::OnReadRequest(const char* packet, int length, const sockaddr_in& source, in_addr local)
 {
     const std::string name = ReadString(packet, length, 2);
+    RecordEvent(source, name, "read request");
     if (!IsSafeName(name)) {
-        RejectUnsafeName(name, source);
+        Refuse(kAccessViolation, FormatText("Rejected Unsafe Name %s", name.c_str()), name, source, local);
         return;
     }
     off_t size = 0;
-    std::FILE* file = OpenFromSearchDirs(*m_pSearchDirs, name, &size);
+    BeneathResult result;
+    std::FILE* file = OpenFromSearchDirs(*m_pSearchDirs, ServedName(name), &size, &result);
     if (!file) {
-        const std::string text = FormatText("Unknown File %s", name.c_str());
-        SendError(kFileNotFound, source);
-        SetStatusLine(text);
+        if (result == BeneathResult::NoDescriptors)
+            Refuse(kTooManyOpenFiles, FormatText("Too many open files for %s", name.c_str()), name, source, local);
+        else
+            Refuse(kFileNotFound, FormatText("Unknown File %s", name.c_str()), name, source, local);
         return;
     }
-    CTransfer* t = AddTransfer(file, false, source);
+    CTransfer* t = AddTransfer(file, false, name, source, local);
     t->totalBlocks = static_cast<std::uint16_t>(size / kBlockSize);
+    t->bytes = size;
     if (SendNextBlock(t))
         SetStatusLine(FormatText("Fisrt Block of %s sent", name.c_str()));
 }
@@ -57,6 +67,8 @@ void CTftpSocket::OnAck(const char* packet, const sockaddr_in& source)
     t->blockOffset += kBlockSize;
     const std::string text = finalAcked ? std::string("Finished")
                                         : FormatText("Sending %d of %d", acked, t->totalBlocks);
+    if (finalAcked)
+        RecordEvent(t->peer, t->name, FinishedEvent(t->bytes, t->started));
     if (SendNextBlock(t))
         SetStatusLine(text);
 }
@@ -75,7 +87,7 @@ BOOL CTftpSocket::SendNextBlock(CTransfer* t)
     }
     t->replyTimeout = kReplyTimeoutTicks;
     ComposeDataHeader(packet, t->block);
-    Send(packet, kHeaderSize + static_cast<int>(count), t->peer);
+    Send(packet, kHeaderSize + static_cast<int>(count), t->peer, t->local);
     if (count < kBlockSize)
         t->eof = 1;
     return TRUE;
@@ -87,13 +99,9 @@ void CTftpSocket::FailRead(CTransfer* t)
 {
     const std::uint16_t block = t->block;
     const sockaddr_in peer = t->peer;
+    const in_addr local = t->local;
+    const std::string name = t->name;
     RemoveTransfer(t);
-    SendError(kFileReadError, peer);
-    SetStatusLine(FormatText("Read Failed for Block %d", block));
-}
-
-void CTftpSocket::RejectUnsafeName(const std::string& name, const sockaddr_in& source)
-{
-    SendError(kAccessViolation, source);
-    SetStatusLine(FormatText("Rejected Unsafe Name %s", name.c_str()));
+    Refuse(kFileReadError, FormatText("Read Failed for Block %d", block), name, peer, local,
+           FormatText("failed at block %d", block));
 }

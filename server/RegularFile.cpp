@@ -6,31 +6,31 @@
 
 // O_NONBLOCK keeps the open of a FIFO from waiting for its other end; the
 // type is checked on the open descriptor, so nothing can swap it in between.
-static std::FILE* OpenRegular(const std::string& path, int flags, const char* mode, off_t* size)
+static std::FILE* OpenRegular(int directory, const std::string& name, off_t* size, BeneathResult* result)
 {
-    const int fd = open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+    const int fd = OpenBeneath(directory, name, O_RDONLY | O_NONBLOCK, result);
     if (fd < 0)
         return nullptr;
     struct stat info {};
-    const bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    const bool emptied = !(flags & O_WRONLY) || (regular && ftruncate(fd, 0) == 0);
-    std::FILE* file = regular && emptied ? fdopen(fd, mode) : nullptr;
+    std::FILE* file = nullptr;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+        file = fdopen(fd, "rb");
     if (!file) {
         close(fd);
+        *result = BeneathResult::Missing;
         return nullptr;
     }
-    if (size)
-        *size = info.st_size;
+    *size = info.st_size;
     return file;
 }
 
-std::FILE* OpenRegularFileForRead(const std::string& path, off_t* size)
+std::FILE* OpenRegularFileForRead(const std::string& directory, const std::string& name, off_t* size,
+                                  BeneathResult* result)
 {
-    return OpenRegular(path, O_RDONLY, "rb", size);
-}
-
-std::FILE* OpenRegularFileForWrite(const std::string& path)
-{
-    // Not O_TRUNC: only a file already known to be regular is emptied.
-    return OpenRegular(path, O_WRONLY | O_CREAT, "wb", nullptr);
+    const int fd = OpenDirectory(directory, result);
+    if (fd < 0)
+        return nullptr;
+    std::FILE* file = OpenRegular(fd, name, size, result);
+    close(fd);
+    return file;
 }

@@ -13,6 +13,11 @@ static bool HasDrivePrefix(const std::string& name)
     return name.size() >= 2 && name[1] == ':' && std::isalpha(static_cast<unsigned char>(name[0]));
 }
 
+static bool IsNetworkPath(const std::string& name)
+{
+    return name.rfind("\\\\", 0) == 0;
+}
+
 static bool HasParentComponent(const std::string& name)
 {
     auto start = name.begin();
@@ -28,18 +33,12 @@ static bool HasParentComponent(const std::string& name)
 
 bool IsSafeName(const std::string& name)
 {
-    if (!name.empty() && IsSeparator(name[0]))
-        return false;
-    return !HasDrivePrefix(name) && !HasParentComponent(name);
+    return !IsNetworkPath(name) && !HasDrivePrefix(name) && !HasParentComponent(name);
 }
 
-std::string JoinPath(const std::string& directory, const std::string& name)
+std::string ServedName(const std::string& name)
 {
-    std::string path;
-    path.reserve(directory.size() + 1 + name.size());
-    path += directory;
-    path += '/';
-    path += name;
-    std::replace(path.begin() + static_cast<std::ptrdiff_t>(directory.size()), path.end(), '\\', '/');
-    return path;
+    std::string served(std::find_if_not(name.begin(), name.end(), IsSeparator), name.end());
+    std::replace(served.begin(), served.end(), '\\', '/');
+    return served;
 }

@@ -1,12 +1,14 @@
 #pragma once
-// Received file names, checked and joined to a directory. Both '/' and '\'
-// separate path components, as they do for the Windows clients these names
-// are written for.
+// Received file names, checked and made relative to the directory they are
+// opened beneath. Both '/' and '\' separate path components, as they do for
+// the Windows clients these names are written for.
 #include <string>
 
-// False for a name that could leave its directory: a ".." component, a
-// leading '/' or '\', or a drive prefix such as "C:".
+// False for a name that names something other than a file beneath its
+// directory: a ".." component, a drive prefix such as "C:", or a network
+// path such as "\\server\share".
 bool IsSafeName(const std::string& name);
 
-// The directory, one '/', then the name with every '\' made a '/'.
-std::string JoinPath(const std::string& directory, const std::string& name);
+// The name as it is opened beneath a directory: without its leading
+// separators (boot clients ask for "/pxelinux.0"), every '\' made a '/'.
+std::string ServedName(const std::string& name);

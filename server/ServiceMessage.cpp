@@ -1,5 +1,6 @@
 #include "server/TftpSocket.h"
 
+#include "platform/EventRecord.h"
 #include "platform/MessageBox.h"
 #include "server/StatusText.h"
 
@@ -10,6 +11,7 @@ constexpr int kMaxOpenBoxes = 4;
 void CTftpSocket::ShowMessage(const std::string& text)
 {
     if (m_openBoxes >= kMaxOpenBoxes) {
+        WriteRecordLine("message: " + text);
         SetStatusLine(text);
         return;
     }

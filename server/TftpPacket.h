@@ -31,6 +31,7 @@ constexpr TftpError kWriteNotPermitted{2, "Write not permitted"};
 constexpr TftpError kAccessViolation{2, "Access violation"};
 constexpr TftpError kFileOpenFailed{3, "File Open Failed"};
 constexpr TftpError kDiskFull{3, "Disk full or allocation exceeded"};
+constexpr TftpError kTooManyOpenFiles{0, "Too many open files"};
 
 std::uint16_t ReadWord(const char* packet, int position);
 void WriteWord(char* packet, int position, std::uint16_t value);

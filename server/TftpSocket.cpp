@@ -3,6 +3,7 @@
 #include "platform/WinTimer.h"
 #include "server/StatusText.h"
 #include "server/TftpPacket.h"
+#include "server/TransferRecord.h"
 
 #include <cstring>
 
@@ -44,15 +45,17 @@ void CTftpSocket::OnReceive(int)
     char packet[kMaxDatagram + kFillBytes];
     sockaddr_in source{};
     socklen_t sourceLength = sizeof source;
-    const int length = ReceiveFrom(packet, kMaxDatagram, reinterpret_cast<sockaddr*>(&source), &sourceLength);
+    in_addr local{};
+    const int length
+        = ReceiveFrom(packet, kMaxDatagram, reinterpret_cast<sockaddr*>(&source), &sourceLength, 0, &local);
     if (length <= 0)
         return;
     std::memset(packet + length, kFillByte, kFillBytes);
 
     const std::uint16_t opcode = ReadWord(packet, 0);
     switch (opcode) {
-    case kOpReadRequest: OnReadRequest(packet, length, source); break;
-    case kOpWriteRequest: OnWriteRequest(packet, length, source); break;
+    case kOpReadRequest: OnReadRequest(packet, length, source, local); break;
+    case kOpWriteRequest: OnWriteRequest(packet, length, source, local); break;
     case kOpData: OnData(packet, length, source); break;
     case kOpAck: OnAck(packet, source); break;
     case kOpError: OnErrorPacket(packet, length); break;
@@ -67,19 +70,22 @@ void CTftpSocket::OnErrorPacket(const char* packet, int length)
     ShowMessage(FormatText("Received Error #%x for %s", ReadWord(packet, 2), message.c_str()));
 }
 
-void CTftpSocket::Send(const void* packet, int length, const sockaddr_in& to)
+void CTftpSocket::Send(const void* packet, int length, const sockaddr_in& to, in_addr local)
 {
-    SendTo(packet, length, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    SendTo(packet, length, reinterpret_cast<const sockaddr*>(&to), sizeof to, 0, local);
 }
 
-void CTftpSocket::SendAck(std::uint16_t block, const sockaddr_in& to)
+void CTftpSocket::SendAck(std::uint16_t block, const sockaddr_in& to, in_addr local)
 {
     char packet[kHeaderSize];
-    Send(packet, ComposeAck(packet, block), to);
+    Send(packet, ComposeAck(packet, block), to, local);
 }
 
-void CTftpSocket::SendError(const TftpError& error, const sockaddr_in& to)
+void CTftpSocket::Refuse(const TftpError& error, const std::string& text, const std::string& name,
+                         const sockaddr_in& to, in_addr local, const std::string& outcome)
 {
     char packet[64];
-    Send(packet, ComposeError(packet, sizeof packet, error), to);
+    Send(packet, ComposeError(packet, sizeof packet, error), to, local);
+    SetStatusLine(text);
+    RecordEvent(to, name, outcome + ": " + error.message);
 }

@@ -30,21 +30,26 @@ public:
     CTransfer* Head() const { return m_head; }
 
 private:
-    void OnReadRequest(const char* packet, int length, const sockaddr_in& source);
-    void OnWriteRequest(const char* packet, int length, const sockaddr_in& source);
+    void OnReadRequest(const char* packet, int length, const sockaddr_in& source, in_addr local);
+    void OnWriteRequest(const char* packet, int length, const sockaddr_in& source, in_addr local);
     void OnData(const char* packet, int length, const sockaddr_in& source);
     void OnAck(const char* packet, const sockaddr_in& source);
     void OnErrorPacket(const char* packet, int length);
 
-    void RejectUnsafeName(const std::string& name, const sockaddr_in& source);
     void FailRead(CTransfer* t);
-    void FailWrite(CTransfer* t, const sockaddr_in& source);
+    void FailWrite(CTransfer* t);
+    void FinishWrite(CTransfer* t, std::uint16_t block);
 
-    CTransfer* AddTransfer(std::FILE* file, bool isWrite, const sockaddr_in& source);
-    void Send(const void* packet, int length, const sockaddr_in& to);
-    void SendError(const TftpError& error, const sockaddr_in& to);
-    void SendAck(std::uint16_t block, const sockaddr_in& to);
+    CTransfer* AddTransfer(std::FILE* file, bool isWrite, const std::string& name, const sockaddr_in& source,
+                           in_addr local);
+    void Send(const void* packet, int length, const sockaddr_in& to, in_addr local);
+    // Sends the ERROR packet, shows the text on the status line and records
+    // the outcome ("refused" or "failed ...") with the error's message.
+    void Refuse(const TftpError& error, const std::string& text, const std::string& name, const sockaddr_in& to,
+                in_addr local, const std::string& outcome = "refused");
+    void SendAck(std::uint16_t block, const sockaddr_in& to, in_addr local);
     void ResendOrGiveUp(CTransfer* r);
+    void GiveUp(CTransfer* r);
     // A modal box, or the status line while too many boxes are open already.
     void ShowMessage(const std::string& text);
 

@@ -2,6 +2,7 @@
 
 #include "server/StatusText.h"
 #include "server/TftpPacket.h"
+#include "server/TransferRecord.h"
 
 constexpr std::uint16_t kMaxResends = 3;
 
@@ -18,6 +19,7 @@ void CTftpSocket::OnTimerTick()
         --r->replyTimeout;
         --r->lifetime;
         if (r->lifetime == 0) {
+            RecordEvent(r->peer, r->name, "expired after 30 minutes");
             RemoveTransfer(r);
             SetStatusLine("Aborted connection");
             // The walk resumes behind the table's first record, so records
@@ -35,22 +37,38 @@ void CTftpSocket::OnTimerTick()
     }
 }
 
+// A read is resent at most three times over its whole life; a write is
+// re-acknowledged at most three times between two DATA packets, so an upload
+// that keeps moving survives any number of lost packets.
 void CTftpSocket::ResendOrGiveUp(CTransfer* r)
 {
+    if (r->retries >= kMaxResends) {
+        GiveUp(r);
+        return;
+    }
+    ++r->retries;
+    RecordEvent(r->peer, r->name,
+                FormatText(r->isWrite ? "reacknowledged block %d (%d of 3)" : "resent block %d (%d of 3)", r->block,
+                           r->retries));
     if (r->isWrite) {
-        SendAck(r->block, r->peer);
+        SendAck(r->block, r->peer, r->local);
         r->replyTimeout = kReplyTimeoutTicks;
         SetStatusLine(FormatText("Reacknowledge Block %d", r->block));
-    } else if (r->retries < kMaxResends) {
-        fseeko(r->file, r->blockOffset, SEEK_SET);
-        r->eof = 0;
-        ++r->retries;
-        SetStatusLine(FormatText("ReSent Block %d [%d total errors]", r->block, r->retries));
-        SendNextBlock(r);
-    } else {
-        // replyTimeout stays at 0 and falls below it, so nothing is resent again.
-        r->isWrite = 1;
-        r->retries = 0;
-        SetStatusLine(FormatText("ReSent Block %d fail", r->block));
+        return;
     }
+    fseeko(r->file, r->blockOffset, SEEK_SET);
+    r->eof = 0;
+    SetStatusLine(FormatText("ReSent Block %d [%d total errors]", r->block, r->retries));
+    SendNextBlock(r);
+}
+
+// A silent peer holds nothing: its record, its file and, for a write, the
+// unfinished temporary file go at once.
+void CTftpSocket::GiveUp(CTransfer* r)
+{
+    const std::string text = r->isWrite ? FormatText("Write Block %d fail", r->block)
+                                        : FormatText("ReSent Block %d fail", r->block);
+    RecordEvent(r->peer, r->name, FormatText("gave up at block %d", r->block));
+    RemoveTransfer(r);
+    SetStatusLine(text);
 }

@@ -1,8 +1,11 @@
 #pragma once
 // One read or write transfer in progress: a record of the singly linked
 // transfer table that CTftpSocket keeps from m_head, newest first.
+#include "server/UploadFile.h"
+
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <netinet/in.h>
 #include <sys/types.h>
 
@@ -10,12 +13,12 @@ constexpr int kReplyTimeoutTicks = 6;
 constexpr int kLifetimeTicks = 3600;
 
 struct CTransfer {
-    std::FILE* file = nullptr;   // owned; "rb" for a read, "wb" for a write
+    std::FILE* file = nullptr;   // owned; "rb" for a read, an unbuffered "wb" for a write
     std::uint16_t block = 0;     // read: last block sent; write: last block acknowledged
     std::uint16_t totalBlocks = 0; // read: file size / 512, low 16 bits, for status texts
-    std::uint16_t retries = 0;   // read: resends over the whole transfer
+    std::uint16_t retries = 0;   // read: resends over the whole transfer; write: since the last DATA
     std::int32_t eof = 0;        // read: the final, short block has been sent
-    std::int32_t isWrite = 0;    // also set when a read transfer gives up
+    std::int32_t isWrite = 0;
     std::int32_t replyTimeout = kReplyTimeoutTicks;
     std::int32_t lifetime = kLifetimeTicks;
     CTransfer* next = nullptr;   // the record created before this one
@@ -23,4 +26,13 @@ struct CTransfer {
     // Read: the file offset of block `block`'s data. Kept apart from the
     // 16-bit block number, which wraps on files of more than 65535 blocks.
     off_t blockOffset = 0;
+    // The address the request was sent to: every datagram of the transfer
+    // leaves from it, as clients behind a firewall or NAT expect.
+    in_addr local{};
+    UploadFile upload; // write: the temporary file that becomes the target
+    // For the record of transfers: the name as received, when the request
+    // came, and read: the file's size; write: the bytes stored so far.
+    std::string name;
+    double started = 0;
+    off_t bytes = 0;
 };

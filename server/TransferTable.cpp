@@ -1,6 +1,7 @@
 #include "server/TransferTable.h"
 
 #include "server/TftpSocket.h"
+#include "server/TransferRecord.h"
 
 static bool SamePeer(const sockaddr_in& a, const sockaddr_in& b)
 {
@@ -17,20 +18,24 @@ CTransfer* FindReadTransfer(CTransfer* head, const sockaddr_in& peer)
 
 CTransfer* FindWriteTransfer(CTransfer* head, const sockaddr_in& peer, std::uint16_t block)
 {
-    // block + 1 is not wrapped: a record at block 65535 expects no packet.
+    // The expected block wraps from 65535 to 0, as clients count past it.
     for (CTransfer* t = head; t; t = t->next)
-        if (t->isWrite && SamePeer(t->peer, peer) && block == t->block + 1)
+        if (t->isWrite && SamePeer(t->peer, peer) && block == static_cast<std::uint16_t>(t->block + 1))
             return t;
     return nullptr;
 }
 
-CTransfer* CTftpSocket::AddTransfer(std::FILE* file, bool isWrite, const sockaddr_in& source)
+CTransfer* CTftpSocket::AddTransfer(std::FILE* file, bool isWrite, const std::string& name,
+                                    const sockaddr_in& source, in_addr local)
 {
     auto* t = new CTransfer;
     t->file = file;
     t->block = isWrite ? 0 : 1;
     t->isWrite = isWrite ? 1 : 0;
     t->peer = source;
+    t->local = local;
+    t->name = name;
+    t->started = MonotonicSeconds();
     t->next = m_head;
     m_head = t;
     return t;
@@ -48,5 +53,6 @@ void CTftpSocket::RemoveTransfer(CTransfer* t)
     }
     if (t->file)
         std::fclose(t->file);
+    DiscardUpload(&t->upload);
     delete t;
 }

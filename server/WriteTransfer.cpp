@@ -1,45 +1,45 @@
 #include "server/TftpSocket.h"
 
-#include "server/RegularFile.h"
 #include "server/SafeName.h"
 #include "server/StatusText.h"
 #include "server/TftpPacket.h"
+#include "server/TransferRecord.h"
 #include "server/TransferTable.h"
 
-void CTftpSocket::OnWriteRequest(const char* packet, int length, const sockaddr_in& source)
+#include <unistd.h>
+#include <utility>
+
+void CTftpSocket::OnWriteRequest(const char* packet, int length, const sockaddr_in& source, in_addr local)
 {
     const std::string name = ReadString(packet, length, 2);
+    RecordEvent(source, name, "write request");
     if (!*m_pEnableWrite) {
-        const std::string text = FormatText("Write Rejected for %s", name.c_str());
-        SendError(kWriteNotPermitted, source);
-        SetStatusLine(text);
+        Refuse(kWriteNotPermitted, FormatText("Write Rejected for %s", name.c_str()), name, source, local);
         return;
     }
+    const std::string unsafe = FormatText("Rejected Unsafe Name %s", name.c_str());
     if (!IsSafeName(name)) {
-        RejectUnsafeName(name, source);
+        Refuse(kAccessViolation, unsafe, name, source, local);
         return;
     }
+    UploadFile upload;
+    BeneathResult result = BeneathResult::Failed;
     // An empty write directory would put the file at the filesystem root.
-    std::FILE* file = m_pWriteDir->empty() ? nullptr : OpenRegularFileForWrite(JoinPath(*m_pWriteDir, name));
+    std::FILE* file = m_pWriteDir->empty() ? nullptr : BeginUpload(*m_pWriteDir, ServedName(name), &upload, &result);
     if (!file) {
-        const std::string text = FormatText("File Open Failedfor %s", name.c_str());
-        SendError(kFileOpenFailed, source);
-        SetStatusLine(text);
+        if (result == BeneathResult::Outside)
+            Refuse(kAccessViolation, unsafe, name, source, local);
+        else if (result == BeneathResult::NoDescriptors)
+            Refuse(kTooManyOpenFiles, FormatText("Too many open files for %s", name.c_str()), name, source, local);
+        else
+            Refuse(kFileOpenFailed, FormatText("File Open Failedfor %s", name.c_str()), name, source, local);
         return;
     }
-    AddTransfer(file, true, source);
+    CTransfer* t = AddTransfer(file, true, name, source, local);
+    t->upload = std::move(upload);
     const std::string text = FormatText("Write File for %s", name.c_str());
-    SendAck(0, source);
+    SendAck(0, source, local);
     SetStatusLine(text);
-}
-
-// The final block's data reaches the disk only at the close, so a failing
-// close is a failed write as much as a short fwrite.
-static bool CloseFile(CTransfer* t)
-{
-    const bool closed = std::fclose(t->file) == 0;
-    t->file = nullptr;
-    return closed;
 }
 
 void CTftpSocket::OnData(const char* packet, int length, const sockaddr_in& source)
@@ -51,36 +51,49 @@ void CTftpSocket::OnData(const char* packet, int length, const sockaddr_in& sour
     if (!t)
         return;
     ++t->block;
-    if (t->eof) {
-        // A read transfer that gave up after its final block: nothing to write.
-        SendAck(block, source);
-        SetStatusLine(std::string());
-        return;
-    }
-    const auto dataLength = static_cast<std::size_t>(length - kHeaderSize);
-    const std::size_t written = std::fwrite(packet + kHeaderSize, 1, dataLength, t->file);
+    t->retries = 0;
     t->replyTimeout = kReplyTimeoutTicks;
-    const bool finalBlock = dataLength < kBlockSize;
-    if (written < dataLength || (finalBlock && !CloseFile(t))) {
-        FailWrite(t, source);
+    // Straight to the descriptor: an ACK means the block is in the file.
+    const auto dataLength = static_cast<std::size_t>(length - kHeaderSize);
+    const ssize_t written = write(fileno(t->file), packet + kHeaderSize, dataLength);
+    if (written != static_cast<ssize_t>(dataLength)) {
+        FailWrite(t);
         return;
     }
-    std::string text;
-    if (finalBlock) {
-        RemoveTransfer(t);
-        text = "Finished";
-    } else {
-        text = FormatText("Write Block %d %d bytes", block, static_cast<int>(written));
+    t->bytes += written;
+    if (dataLength < kBlockSize) {
+        FinishWrite(t, block);
+        return;
     }
-    SendAck(block, source);
+    const std::string text = FormatText("Write Block %d %d bytes", block, static_cast<int>(written));
+    SendAck(block, source, t->local);
     SetStatusLine(text);
 }
 
-// Never acknowledge what did not reach the disk; what was written stays.
-void CTftpSocket::FailWrite(CTransfer* t, const sockaddr_in& source)
+// The final ACK goes out only once the file has replaced its target.
+void CTftpSocket::FinishWrite(CTransfer* t, std::uint16_t block)
+{
+    if (!CompleteUpload(&t->upload, std::exchange(t->file, nullptr))) {
+        FailWrite(t);
+        return;
+    }
+    const sockaddr_in peer = t->peer;
+    const in_addr local = t->local;
+    RecordEvent(peer, t->name, FinishedEvent(t->bytes, t->started));
+    RemoveTransfer(t);
+    SendAck(block, peer, local);
+    SetStatusLine("Finished");
+}
+
+// Never acknowledge what did not reach the disk. The temporary file goes with
+// the record; the target stays as it was.
+void CTftpSocket::FailWrite(CTransfer* t)
 {
     const std::uint16_t block = t->block;
+    const sockaddr_in peer = t->peer;
+    const in_addr local = t->local;
+    const std::string name = t->name;
     RemoveTransfer(t);
-    SendError(kDiskFull, source);
-    SetStatusLine(FormatText("Write Failed for Block %d", block));
+    Refuse(kDiskFull, FormatText("Write Failed for Block %d", block), name, peer, local,
+           FormatText("failed at block %d", block));
 }

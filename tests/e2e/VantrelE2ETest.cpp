@@ -9,7 +9,11 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <csignal>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -200,4 +204,48 @@ TEST_F(VantrelE2E, EverySessionEndSignalSaves)
     }
 }
 
+// Counts the DATA packets for block 1 that come back for count read requests
+// of name, all sent from one socket and none acknowledged.
+int FirstBlocksForUnfinishedReads(const std::string& name, int count)
+{
+    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in server{};
+    server.sin_family = AF_INET;
+    server.sin_port = htons(kTftpPort);
+    server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const std::string request = std::string("\0\1", 2) + name + std::string("\0octet\0", 7);
+    int firstBlocks = 0;
+    timeval wait{2, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    for (int i = 0; i < count; ++i) {
+        sendto(fd, request.data(), request.size(), 0, reinterpret_cast<sockaddr*>(&server), sizeof server);
+        char reply[516];
+        if (recv(fd, reply, sizeof reply, 0) >= 4 && reply[1] == 3 && reply[3] == 1)
+            ++firstBlocks;
+    }
+    close(fd);
+    return firstBlocks;
+}
+
 } // namespace
+
+TEST_F(VantrelE2E, StartRaisesTheSoftDescriptorLimitToTheHardOne)
+{
+    WriteFile(Path("first/file.bin"), Bytes(2000, 'f'));
+    ProvisionStore(kStoreFile, kSettingsKey,
+                   {{"ReadirCount", NumberValue(1)}, {"ReadirRoot-0", TextValue(Dir("first"))}});
+    constexpr rlim_t kSoftLimit = 64;
+    rlimit saved{};
+    getrlimit(RLIMIT_NOFILE, &saved);
+    ASSERT_GT(saved.rlim_max, 4 * kSoftLimit);
+    VantrelProcess vantrel;
+    {
+        // The program inherits the low soft limit and the higher hard one.
+        rlimit lowered{kSoftLimit, saved.rlim_max};
+        setrlimit(RLIMIT_NOFILE, &lowered);
+        StartServing(vantrel);
+        setrlimit(RLIMIT_NOFILE, &saved);
+    }
+    EXPECT_EQ(FirstBlocksForUnfinishedReads("file.bin", 2 * kSoftLimit), 2 * kSoftLimit);
+    EXPECT_TRUE(vantrel.EndWith(SIGTERM));
+}

@@ -165,7 +165,8 @@ private:
     CTftpSocket m_server{69};
 };
 
-// Only what the write folder may hold changes; it is emptied for the next input.
+// Only what the write folder may hold changes, and no unfinished upload
+// outlives the service; the folder is emptied for the next input.
 void CheckAndClearFolders()
 {
     const ServedFolders& f = Folders();
@@ -178,6 +179,8 @@ void CheckAndClearFolders()
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator(f.write)) {
         Require(entry.is_regular_file(error), "the write folder holds something else than a file");
+        const std::string name = entry.path().filename().string();
+        Require(name[0] != '.' || name.find(".upload-") == std::string::npos, "a temporary upload file was left");
         fs::remove(entry.path(), error);
     }
 }

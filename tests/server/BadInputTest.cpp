@@ -5,9 +5,11 @@
 #include "platform/MessageBox.h"
 
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 static void ExpectStillServing(ServiceHarness& service)
 {
@@ -70,7 +72,9 @@ TEST(BadInput, StringsWithoutZeroByteEndAtDatagramEnd)
     peer.Send(std::string("\0\2made", 6));
     EXPECT_EQ(peer.Receive(), AckPacket(0));
     EXPECT_EQ(service.status.Last(), "Write File for made");
-    EXPECT_TRUE(QFile::exists(QString::fromStdString(service.WritePath("made"))));
+    peer.Send(DataPacket(1, "m"));
+    EXPECT_EQ(peer.Receive(), AckPacket(1));
+    EXPECT_EQ(ReadWholeFile(service.WritePath("made")), "m");
 
     peer.Send(std::string("\0\5\0\1oops", 8));
     peer.Drain();
@@ -93,7 +97,7 @@ TEST(BadInput, UnsafeNamesAreRefused)
     ServiceHarness service;
     // Files an unchecked join would reach from search0 and from write.
     WriteWholeFile(service.root.filePath("x").toStdString(), "outside");
-    for (const std::string name : {"../x", "a/../../x", "..\\x", "/etc/passwd", "\\x", "C:x", "sub/..", ".."}) {
+    for (const std::string name : {"../x", "a/../../x", "..\\x", "/../x", "\\\\server\\x", "C:x", "sub/..", ".."}) {
         for (std::uint16_t opcode : {1, 2}) {
             Peer peer(service.port);
             peer.Send(RequestPacket(opcode, name));
@@ -105,12 +109,59 @@ TEST(BadInput, UnsafeNamesAreRefused)
         }
     }
     EXPECT_EQ(ReadWholeFile(service.root.filePath("x").toStdString()), "outside");
-    // Dots that are not a parent step are ordinary names.
+    // Dots that are not a parent step are ordinary names, and leading
+    // separators only say the name starts at its directory.
     service.PutFile(0, "..hidden", "a");
     service.PutFile(0, "a..b", "b");
     Peer peer(service.port);
     EXPECT_EQ(peer.Download("..hidden"), "a");
-    EXPECT_EQ(peer.Download("a..b"), "b");
+    EXPECT_EQ(peer.Download("/a..b"), "b");
+    EXPECT_EQ(peer.Download("/\\//a..b"), "b");
+}
+
+TEST(BadInput, SymlinksNeverLeadOutOfTheirDirectory)
+{
+    ServiceHarness service;
+    const std::string outside = service.root.filePath("outside").toStdString();
+    QDir().mkdir(QString::fromStdString(outside));
+    WriteWholeFile(outside + "/secret", "outside");
+    const std::string search0 = service.SearchDir(0);
+    QDir().mkdir(QString::fromStdString(search0 + "/sub"));
+    service.PutFile(0, "sub/file", "inside");
+    service.PutFile(1, "escape", "from second");
+    const struct {
+        std::string link;
+        std::string target;
+    } links[] = {
+        {search0 + "/escape", "../outside/secret"}, {search0 + "/abs", outside + "/secret"},
+        {search0 + "/outdir", outside}, {search0 + "/rel", "sub/file"}, {search0 + "/absin", search0 + "/sub/file"},
+        {search0 + "/climb", "../search0/sub/file"}, {service.WritePath("link"), outside + "/secret"},
+        {service.WritePath("outdir"), outside}, {service.root.filePath("searchlink").toStdString(), search0},
+    };
+    for (const auto& l : links)
+        ASSERT_EQ(symlink(l.target.c_str(), l.link.c_str()), 0) << l.link;
+    service.searchDirs = {service.root.filePath("searchlink").toStdString(), service.SearchDir(1)};
+    Peer peer(service.port);
+
+    // A link that leads out counts as no file here, and the search goes on.
+    EXPECT_EQ(peer.Download("escape"), "from second");
+    for (const char* name : {"abs", "outdir/secret"}) {
+        peer.Send(RequestPacket(1, name));
+        EXPECT_EQ(peer.Receive(), ErrorPacket(1, "File not found")) << name;
+    }
+    // Links that stay inside are followed, the configured directory's own too.
+    for (const char* name : {"rel", "absin", "climb", "sub/file"})
+        EXPECT_EQ(peer.Download(name), "inside") << name;
+
+    // An upload through a link out is refused; a link at the name is replaced.
+    peer.Send(RequestPacket(2, "outdir/new"));
+    EXPECT_EQ(peer.Receive(), ErrorPacket(2, "Access violation"));
+    EXPECT_EQ(service.status.Last(), "Rejected Unsafe Name outdir/new");
+    EXPECT_TRUE(peer.Upload("link", "uploaded"));
+    EXPECT_EQ(ReadWholeFile(service.WritePath("link")), "uploaded");
+    EXPECT_FALSE(QFileInfo(QString::fromStdString(service.WritePath("link"))).isSymLink());
+    EXPECT_EQ(QDir(QString::fromStdString(outside)).entryList(QDir::Files), QStringList{"secret"});
+    EXPECT_EQ(ReadWholeFile(outside + "/secret"), "outside");
 }
 
 TEST(BadInput, OnlyRegularFilesAreServedOrWritten)

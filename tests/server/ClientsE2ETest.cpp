@@ -3,8 +3,10 @@
 #include "support/Clients.h"
 #include "support/ServiceHarness.h"
 
+#include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -75,7 +77,7 @@ TEST_F(ClientsE2E, MissingFileAndRefusedWriteReachClientsAsErrors)
     EXPECT_EQ(service.status.Last(), "Write Rejected for refused");
 }
 
-TEST_F(ClientsE2E, FileOfMoreThan65535BlocksArrivesWhole)
+TEST_F(ClientsE2E, FilesOfMoreThan65535BlocksArriveWholeBothWays)
 {
     const std::string bytes = RandomBytes(40000000, 40);
     service.PutFile(0, "huge", bytes);
@@ -83,4 +85,101 @@ TEST_F(ClientsE2E, FileOfMoreThan65535BlocksArrivesWhole)
     const QString local = Local("huge");
     EXPECT_EQ(RunProgram("tftp", TftpClients()[0].get("huge", local), 600000, &output), 0) << output.toStdString();
     EXPECT_TRUE(ReadWholeFile(local.toStdString()) == bytes);
+    for (const TftpClient& client : {TftpClients()[0], TftpClients()[1]}) {
+        const QString remote = client.name + "-huge";
+        EXPECT_EQ(RunProgram(client.program, client.put(local, remote), 600000, &output), 0) << output.toStdString();
+        EXPECT_TRUE(ReadWholeFile(service.WritePath(remote.toStdString())) == bytes) << client.name.toStdString();
+    }
+}
+
+TEST_F(ClientsE2E, NothingOutsideIsReachedAndAFailedUploadKeepsTheOldFile)
+{
+    const TftpClient& tftp = TftpClients()[0];
+    const std::string outside = Local("outside").toStdString();
+    WriteWholeFile(outside, "outside");
+    ASSERT_EQ(symlink(outside.c_str(), (service.SearchDir(0) + "/escape").c_str()), 0);
+    ASSERT_EQ(symlink(scratch.path().toLocal8Bit().constData(), service.WritePath("out").c_str()), 0);
+    const QString small = QString::fromStdString(service.WritePath("small"));
+    QDir().mkdir(small);
+    RunSetup("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", small});
+    WriteWholeFile(service.WritePath("small/firmware"), "old firmware");
+    WriteWholeFile(Local("big").toStdString(), RandomBytes(200000, 41));
+    QString output;
+
+    // tftp-hpa's client says so, though its exit code is 0 whatever happens.
+    RunProgram("tftp", tftp.get("escape", Local("got")), kClientTimeoutMs, &output);
+    EXPECT_TRUE(output.contains("File not found")) << output.toStdString();
+    RunProgram("tftp", tftp.put(Local("big"), "out/outside"), kClientTimeoutMs, &output);
+    EXPECT_TRUE(output.contains("Access violation")) << output.toStdString();
+    RunProgram("tftp", tftp.put(Local("big"), "small/firmware"), kClientTimeoutMs, &output);
+    EXPECT_TRUE(output.contains("Disk full")) << output.toStdString();
+
+    EXPECT_EQ(ReadWholeFile(outside), "outside");
+    EXPECT_EQ(ReadWholeFile(service.WritePath("small/firmware")), "old firmware");
+    EXPECT_EQ(QDir(small).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"firmware"});
+    RunSetup("umount", {small});
+}
+
+// Runs nft in this namespace, or through ip in the client's namespace.
+static void Nft(const QStringList& inNamespace, const QStringList& arguments)
+{
+    if (inNamespace.isEmpty())
+        RunSetup("nft", arguments);
+    else
+        RunSetup("ip", inNamespace + QStringList{"nft"} + arguments);
+}
+
+// Drops every datagram from port 69 that belongs to no exchange the client
+// started, as a stateful firewall or a NAT in front of a client does.
+static void AddStatefulFirewall(const QStringList& inNamespace)
+{
+    Nft(inNamespace, {"add", "table", "inet", "firewall"});
+    Nft(inNamespace, {"add", "chain", "inet", "firewall", "input", "{ type filter hook input priority 0; }"});
+    Nft(inNamespace, {"add", "rule", "inet", "firewall", "input", "udp", "sport", "69", "ct", "state", "new", "drop"});
+}
+
+// The client's arguments for another server address than 127.0.0.1.
+static QStringList ToHost(QStringList arguments, const QString& host)
+{
+    for (QString& argument : arguments)
+        argument.replace("127.0.0.1", host);
+    return arguments;
+}
+
+TEST_F(ClientsE2E, RepliesLeaveFromTheAddressTheRequestWasSentTo)
+{
+    const std::string bytes = RandomBytes(3000, 42);
+    service.PutFile(0, "addressed", bytes);
+    const QStringList inClient{"netns", "exec", "vantrel-client"};
+    RunSetup("ip", {"netns", "add", "vantrel-client"});
+    RunSetup("ip", {"link", "add", "vantrel0", "type", "veth", "peer", "name", "vantrel1", "netns", "vantrel-client"});
+    for (const char* address : {"10.77.0.1/24", "10.77.0.2/24"})
+        RunSetup("ip", {"addr", "add", address, "dev", "vantrel0"});
+    RunSetup("ip", {"link", "set", "vantrel0", "up"});
+    RunSetup("ip", inClient + QStringList{"ip", "addr", "add", "10.77.0.10/24", "dev", "vantrel1"});
+    RunSetup("ip", inClient + QStringList{"ip", "link", "set", "vantrel1", "up"});
+    AddStatefulFirewall({});
+    AddStatefulFirewall(inClient);
+
+    const struct {
+        QString host;
+        QStringList runIn;
+    } routes[] = {{"127.0.0.2", {}}, {"10.77.0.2", inClient}};
+    for (const auto& route : routes) {
+        for (const TftpClient& client : {TftpClients()[0], TftpClients()[1]}) {
+            const QString local = Local(client.name + "-" + route.host);
+            QStringList command = ToHost(client.get("addressed", local), route.host);
+            QString program = client.program;
+            if (!route.runIn.isEmpty()) {
+                command = route.runIn + QStringList{program} + command;
+                program = "ip";
+            }
+            QString output;
+            EXPECT_EQ(RunProgram(program, command, 30000, &output), 0)
+                << client.name.toStdString() << " to " << route.host.toStdString() << ": " << output.toStdString();
+            EXPECT_TRUE(ReadWholeFile(local.toStdString()) == bytes) << client.name.toStdString();
+        }
+    }
+    Nft({}, {"delete", "table", "inet", "firewall"});
+    RunSetup("ip", {"netns", "del", "vantrel-client"});
 }

@@ -35,6 +35,38 @@ TEST(ReadTransfer, ReportsEveryStepOnStatusLine)
     EXPECT_TRUE(service.boxes.empty());
 }
 
+TEST(ReadTransfer, RecordHasOneLinePerEventNeverOnePerBlock)
+{
+    ServiceHarness service;
+    service.PutFile(0, "f.bin", RandomBytes(3000, 13));
+    StandardErrorCapture record;
+    Peer peer(service.port);
+    const std::string client = "vantrel: 127.0.0.1:" + std::to_string(peer.Port()) + " ";
+    ASSERT_TRUE(peer.Download("f.bin"));
+    ASSERT_TRUE(peer.Upload("up\n.bin", std::string(700, 'u')));
+    service.enableWrite = 0;
+    peer.Send(RequestPacket(2, "no"));
+    peer.Send(RequestPacket(1, "missing"));
+    peer.Send(RequestPacket(1, "f.bin"));
+    peer.Drain();
+    for (int tick = 0; tick < 24; ++tick)
+        service.server.OnTimerTick();
+    const std::vector<std::string> lines = record.Lines();
+    const std::vector<std::string> expected = {
+        client + "\"f.bin\" read request", client + "\"f.bin\" finished: 3000 bytes in ",
+        client + "\"up\\x0a.bin\" write request", client + "\"up\\x0a.bin\" finished: 700 bytes in ",
+        client + "\"no\" write request", client + "\"no\" refused: Write not permitted",
+        client + "\"missing\" read request", client + "\"missing\" refused: File not found",
+        client + "\"f.bin\" read request", client + "\"f.bin\" resent block 1 (1 of 3)",
+        client + "\"f.bin\" resent block 1 (2 of 3)", client + "\"f.bin\" resent block 1 (3 of 3)",
+        client + "\"f.bin\" gave up at block 1",
+    };
+    ASSERT_EQ(lines.size(), expected.size());
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        EXPECT_EQ(lines[i].substr(0, expected[i].size()), expected[i]);
+    EXPECT_TRUE(lines[1].ends_with(" s"));
+}
+
 TEST(ReadTransfer, SearchesDirectoriesInOrderAndJoinsNames)
 {
     ServiceHarness service;
@@ -53,6 +85,11 @@ TEST(ReadTransfer, SearchesDirectoriesInOrderAndJoinsNames)
     // Empty entries are skipped, and a trailing separator still gets one more.
     service.searchDirs = {"", service.SearchDir(1) + "/"};
     EXPECT_EQ(peer.Download("both"), "second");
+    // An empty entry alone never serves the filesystem root.
+    service.searchDirs = {""};
+    ASSERT_TRUE(QFile::exists("/etc/passwd"));
+    peer.Send(RequestPacket(1, "etc/passwd"));
+    EXPECT_EQ(peer.Receive(), ErrorPacket(1, "File not found"));
 }
 
 TEST(ReadTransfer, IgnoresModeString)

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 TEST(WriteTransfer, WritesBlocksAndAcknowledgesEach)
 {
@@ -41,14 +42,36 @@ TEST(WriteTransfer, EndsOnEmptyFinalBlockAndOnFullBlocksOverBlockSize)
     EXPECT_EQ(ReadWholeFile(service.WritePath("w")), wide);
 }
 
-TEST(WriteTransfer, EmptiesExistingFileAtRequest)
+TEST(WriteTransfer, ReplacesExistingFileWholeOnlyOnceComplete)
 {
     ServiceHarness service;
-    WriteWholeFile(service.WritePath("old"), "previous content");
-    Peer peer(service.port);
-    peer.Send(RequestPacket(2, "old"));
-    ASSERT_EQ(peer.Receive(), AckPacket(0));
-    EXPECT_EQ(ReadWholeFile(service.WritePath("old")), "");
+    const std::string path = service.WritePath("old");
+    WriteWholeFile(path, "previous content");
+    chmod(path.c_str(), 0640);
+    service.searchDirs = {service.writeDir};
+    Peer first(service.port), second(service.port), reader(service.port);
+    for (Peer* peer : {&first, &second}) {
+        peer->Send(RequestPacket(2, "/old")); // leading separators are dropped
+        ASSERT_EQ(peer->Receive(), AckPacket(0));
+        EXPECT_EQ(service.status.Last(), "Write File for /old");
+    }
+    second.Send(DataPacket(1, std::string(512, '2')));
+    ASSERT_EQ(second.Receive(), AckPacket(1));
+    reader.Send(RequestPacket(1, "old")); // a download that starts meanwhile gets the old file
+    EXPECT_EQ(reader.Receive(), DataPacket(1, "previous content"));
+    EXPECT_EQ(ReadWholeFile(path), "previous content");
+
+    // Two uploads of one name: each lands whole, the last to finish wins.
+    first.Send(DataPacket(1, "one"));
+    EXPECT_EQ(first.Receive(), AckPacket(1));
+    EXPECT_EQ(ReadWholeFile(path), "one");
+    second.Send(DataPacket(2, "two"));
+    EXPECT_EQ(second.Receive(), AckPacket(2));
+    EXPECT_EQ(ReadWholeFile(path), std::string(512, '2') + "two");
+    struct stat info {};
+    stat(path.c_str(), &info);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(service.WriteDirEntries(), std::vector<std::string>{"old"});
 }
 
 TEST(WriteTransfer, IgnoresRepeatedAndUnmatchedData)
@@ -95,7 +118,7 @@ TEST(WriteTransfer, TwoRequestsFromSamePeerTakeBlocksNewestFirst)
     EXPECT_EQ(ReadWholeFile(service.WritePath("older")), std::string(512, 'o') + "O");
 }
 
-TEST(WriteTransfer, StopsAtBlock65535)
+TEST(WriteTransfer, BlockNumbersRollOverPast65535)
 {
     ServiceHarness service;
     Peer peer(service.port);
@@ -104,9 +127,12 @@ TEST(WriteTransfer, StopsAtBlock65535)
     service.server.Head()->block = 65534;
     peer.Send(DataPacket(65535, std::string(512, 'x')));
     EXPECT_EQ(peer.Receive(), AckPacket(65535));
-    peer.Send(DataPacket(0, "x"));
-    EXPECT_TRUE(peer.Drain().empty());
-    EXPECT_EQ(service.TableSize(), 1);
+    peer.Send(DataPacket(0, std::string(512, 'y')));
+    EXPECT_EQ(peer.Receive(), AckPacket(0));
+    peer.Send(DataPacket(1, "z"));
+    EXPECT_EQ(peer.Receive(), AckPacket(1));
+    EXPECT_EQ(service.status.Last(), "Finished");
+    EXPECT_EQ(ReadWholeFile(service.WritePath("w")), std::string(512, 'x') + std::string(512, 'y') + "z");
 }
 
 TEST(WriteTransfer, RefusesWhenDisabledOrFileCannotBeCreated)
@@ -155,31 +181,29 @@ struct FileSizeLimit {
 };
 } // namespace
 
-TEST(WriteTransfer, FailedWriteIsNeverAcknowledged)
+TEST(WriteTransfer, FailedWriteIsNeverAcknowledgedAndHarmsNothing)
 {
-    // Small files fail at the final close, big ones at an fwrite on the way.
-    for (int blocks : {3, 20}) {
-        ServiceHarness service;
-        Peer peer(service.port);
-        peer.Send(RequestPacket(2, "full"));
-        ASSERT_EQ(peer.Receive(), AckPacket(0));
-        std::optional<std::string> reply;
-        int block = 1;
-        {
-            FileSizeLimit limit(1000);
-            for (; block <= blocks + 1; ++block) {
-                peer.Send(DataPacket(static_cast<std::uint16_t>(block), std::string(block <= blocks ? 512 : 10, 'd')));
-                reply = peer.Receive();
-                if (reply != AckPacket(static_cast<std::uint16_t>(block)))
-                    break;
-            }
+    ServiceHarness service;
+    WriteWholeFile(service.WritePath("full"), "old");
+    Peer peer(service.port);
+    peer.Send(RequestPacket(2, "full"));
+    ASSERT_EQ(peer.Receive(), AckPacket(0));
+    std::optional<std::string> reply;
+    int block = 1;
+    {
+        FileSizeLimit limit(1000);
+        for (; block <= 4; ++block) {
+            peer.Send(DataPacket(static_cast<std::uint16_t>(block), std::string(512, 'd')));
+            reply = peer.Receive();
+            if (reply != AckPacket(static_cast<std::uint16_t>(block)))
+                break;
         }
-        EXPECT_EQ(reply, ErrorPacket(3, "Disk full or allocation exceeded")) << blocks;
-        EXPECT_EQ(service.status.Last(), "Write Failed for Block " + std::to_string(block)) << blocks;
-        if (blocks == 20) {
-            EXPECT_LE(block, blocks) << "a full block's fwrite should have failed";
-        }
-        EXPECT_EQ(service.TableSize(), 0);
-        EXPECT_EQ(ReadWholeFile(service.WritePath("full")), std::string(1000, 'd'));
     }
+    // Each block reaches the file before its ACK: the second is the one that fails.
+    EXPECT_EQ(block, 2);
+    EXPECT_EQ(reply, ErrorPacket(3, "Disk full or allocation exceeded"));
+    EXPECT_EQ(service.status.Last(), "Write Failed for Block 2");
+    EXPECT_EQ(service.TableSize(), 0);
+    EXPECT_EQ(ReadWholeFile(service.WritePath("full")), "old");
+    EXPECT_EQ(service.WriteDirEntries(), std::vector<std::string>{"full"});
 }

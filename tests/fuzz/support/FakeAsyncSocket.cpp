@@ -51,7 +51,7 @@ BOOL CAsyncSocket::Create(UINT port, int type, long, LPCSTR)
 }
 
 // As the real layer does: one datagram per call, one too long dropped whole.
-int CAsyncSocket::ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fromLen, int)
+int CAsyncSocket::ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fromLen, int, in_addr* local)
 {
     if (m_socket < 0 || len < 0 || !Queued())
         return -1;
@@ -62,13 +62,15 @@ int CAsyncSocket::ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fro
         std::memcpy(from, &datagram.source, copied);
         *fromLen = sizeof datagram.source;
     }
+    if (local)
+        *local = in_addr{htonl(INADDR_LOOPBACK)};
     if (datagram.bytes.size() > static_cast<std::size_t>(len))
         return 0;
     std::memcpy(buf, datagram.bytes.data(), datagram.bytes.size());
     return static_cast<int>(datagram.bytes.size());
 }
 
-int CAsyncSocket::SendTo(const void* buf, int len, const sockaddr* to, int toLen, int)
+int CAsyncSocket::SendTo(const void* buf, int len, const sockaddr* to, int toLen, int, in_addr)
 {
     if (m_socket < 0 || len < 0 || toLen != static_cast<int>(sizeof(sockaddr_in)))
         return -1;

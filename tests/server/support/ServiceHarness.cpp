@@ -43,6 +43,13 @@ int RunProgram(const QString& program, const QStringList& arguments, int timeout
     return finished && process.error() != QProcess::FailedToStart ? process.exitCode() : -1;
 }
 
+void RunSetup(const QString& program, const QStringList& arguments)
+{
+    QString output;
+    ASSERT_EQ(RunProgram(program, arguments, 10000, &output), 0)
+        << program.toStdString() << " " << arguments.join(' ').toStdString() << ": " << output.toStdString();
+}
+
 static std::string Word(std::uint16_t value)
 {
     return {static_cast<char>(value >> 8), static_cast<char>(value & 0xFF)};
@@ -97,6 +104,28 @@ std::string ReadWholeFile(const std::string& path)
 void WriteWholeFile(const std::string& path, const std::string& bytes)
 {
     std::ofstream(path, std::ios::binary) << bytes;
+}
+
+StandardErrorCapture::StandardErrorCapture()
+    : m_saved(dup(STDERR_FILENO))
+{
+    m_file.open();
+    dup2(m_file.handle(), STDERR_FILENO);
+}
+
+StandardErrorCapture::~StandardErrorCapture()
+{
+    dup2(m_saved, STDERR_FILENO);
+    close(m_saved);
+}
+
+std::vector<std::string> StandardErrorCapture::Lines() const
+{
+    std::istringstream text(ReadWholeFile(m_file.fileName().toStdString()));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(text, line);)
+        lines.push_back(line);
+    return lines;
 }
 
 Peer::Peer(unsigned short serverPort)
@@ -219,6 +248,14 @@ std::string ServiceHarness::SearchDir(int index) const
 std::string ServiceHarness::WritePath(const std::string& name) const
 {
     return writeDir + "/" + name;
+}
+
+std::vector<std::string> ServiceHarness::WriteDirEntries() const
+{
+    std::vector<std::string> names;
+    for (const QString& name : QDir(QString::fromStdString(writeDir)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name))
+        names.push_back(name.toStdString());
+    return names;
 }
 
 void ServiceHarness::PutFile(int searchIndex, const std::string& name, const std::string& bytes)

@@ -8,6 +8,7 @@
 
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <memory>
 #include <netinet/in.h>
 #include <optional>
@@ -28,6 +29,10 @@ void PumpEvents(int ms);
 // -1 when it had to be killed after timeoutMs. Output goes to *output.
 int RunProgram(const QString& program, const QStringList& arguments, int timeoutMs, QString* output = nullptr);
 
+// Runs a command that sets up a test (ip, nft, mount) and fails the test
+// when it does not succeed.
+void RunSetup(const QString& program, const QStringList& arguments);
+
 std::string RequestPacket(std::uint16_t opcode, const std::string& name, const std::string& mode = "octet");
 std::string DataPacket(std::uint16_t block, const std::string& data);
 std::string AckPacket(std::uint16_t block);
@@ -37,6 +42,19 @@ std::uint16_t BlockOf(const std::string& packet);
 
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& bytes);
+
+// Collects what is written to standard error while it lives.
+class StandardErrorCapture {
+public:
+    StandardErrorCapture();
+    ~StandardErrorCapture();
+    // The lines written so far, without the newlines.
+    std::vector<std::string> Lines() const;
+
+private:
+    QTemporaryFile m_file;
+    int m_saved;
+};
 
 // A client socket on an ephemeral loopback port.
 class Peer {
@@ -76,6 +94,8 @@ public:
 
     std::string SearchDir(int index) const;
     std::string WritePath(const std::string& name) const;
+    // The names in the write directory, sorted, hidden ones included.
+    std::vector<std::string> WriteDirEntries() const;
     void PutFile(int searchIndex, const std::string& name, const std::string& bytes);
     int TableSize() const;
     // Serves a 2000-byte file "f" to count peers, one read transfer each,

@@ -1,0 +1,29 @@
+#include "server/TransferRecord.h"
+
+#include "platform/EventRecord.h"
+
+#include <arpa/inet.h>
+#include <cstdio>
+#include <ctime>
+
+void RecordEvent(const sockaddr_in& client, const std::string& name, const std::string& event)
+{
+    char address[INET_ADDRSTRLEN] = "?";
+    inet_ntop(AF_INET, &client.sin_addr, address, sizeof address);
+    WriteRecordLine(std::string(address) + ":" + std::to_string(ntohs(client.sin_port)) + " \"" + name + "\" "
+                    + event);
+}
+
+std::string FinishedEvent(long long bytes, double startedSeconds)
+{
+    char text[96];
+    std::snprintf(text, sizeof text, "finished: %lld bytes in %.2f s", bytes, MonotonicSeconds() - startedSeconds);
+    return text;
+}
+
+double MonotonicSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}

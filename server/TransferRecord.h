@@ -1,0 +1,14 @@
+#pragma once
+// The record of transfers: one line per event of a request or a transfer,
+// each naming the client's address and port and the file name as received.
+// Never a line per block, so a large transfer is a handful of lines.
+#include <netinet/in.h>
+#include <string>
+
+void RecordEvent(const sockaddr_in& client, const std::string& name, const std::string& event);
+
+// "finished: <bytes> bytes in <seconds> s", from the transfer's start.
+std::string FinishedEvent(long long bytes, double startedSeconds);
+
+// Seconds on a monotonic clock, for a transfer's start and end.
+double MonotonicSeconds();
