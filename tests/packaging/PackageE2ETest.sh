@@ -87,6 +87,10 @@ kill -TERM $server
 status=0
 wait $server || status=$?
 [ $status = 0 ] || fail "SIGTERM ended it with $status"
+# The record, which the journal keeps under the unit: the request and its outcome.
+grep -Eq '^vantrel: 127\.0\.0\.1:[0-9]+ "boot\.img" read request$' "$work/record" &&
+  grep -Eq '^vantrel: 127\.0\.0\.1:[0-9]+ "boot\.img" finished: 100000 bytes in [0-9.]+ s$' "$work/record" ||
+  fail "the record lacks the transfer: $(cat "$work/record")"
 saved=$(sqlite3 /var/lib/vantrel/hklm.db "SELECT count(*) FROM reg_values WHERE name = 'EnableWrite'")
 [ "$saved" = 1 ] || fail "the settings were not saved on SIGTERM"
 echo "PackageE2ETest: $(basename "$deb"), $(stat -c %s "$deb") bytes, installed and served"
