@@ -4,9 +4,10 @@
 # /var inside this private mount namespace, with no network), and its
 # program run headless as the service runs it: as the package's own user,
 # with no right but binding port 69, its store in a folder that user owns.
-# Run by scripts/in-netns. Usage: PackageE2ETest.sh <build folder>
+# Run by scripts/in-netns. Usage: PackageE2ETest.sh <build folder> <source folder>
 set -eu
 build=$1
+source=$2
 work=$(mktemp -d)
 mount -t tmpfs tmpfs "$work"
 trap 'umount -l "$work"; rmdir "$work"' EXIT
@@ -48,20 +49,14 @@ as_service() {
     env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen /usr/bin/vantrel "$@"
 }
 
-mkdir -m 0755 "$work/served"
-head -c 100000 /dev/urandom >"$work/served/boot.img"
-sudo_sql() { setpriv --reuid=vantrel --regid=vantrel --init-groups sqlite3 /var/lib/vantrel/hklm.db; }
-sudo_sql <<SQL
-CREATE TABLE IF NOT EXISTS reg_keys (path TEXT PRIMARY KEY COLLATE NOCASE);
-CREATE TABLE IF NOT EXISTS reg_values (key TEXT NOT NULL COLLATE NOCASE,
-  name TEXT NOT NULL COLLATE NOCASE, type INTEGER NOT NULL, data BLOB NOT NULL,
-  PRIMARY KEY (key, name));
-INSERT OR IGNORE INTO reg_keys VALUES ('SOFTWARE'), ('SOFTWARE\Corvane'),
-  ('SOFTWARE\Corvane\TFTP'), ('SOFTWARE\Corvane\TFTP\Settings');
-INSERT OR REPLACE INTO reg_values VALUES
-  ('SOFTWARE\Corvane\TFTP\Settings', 'ReadirCount', 4, X'01000000'),
-  ('SOFTWARE\Corvane\TFTP\Settings', 'ReadirRoot-0', 1, CAST('$work/served' AS BLOB));
-SQL
+# The settings, provisioned by the man page's own script as the store's owner,
+# with the test's folders for /srv/tftp.
+mkdir -m 0755 "$work/srv"
+install -d -o vantrel -g vantrel "$work/srv/in"
+head -c 100000 /dev/urandom >"$work/srv/boot.img"
+sed -n "/<<'SQL'$/,/^SQL$/p" "$source/packaging/vantrel.1" | sed '1d;$d' |
+  sed -e 's/\\e/\\/g' -e 's/\\-/-/g' -e "s|/srv/tftp|$work/srv|g" |
+  setpriv --reuid=vantrel --regid=vantrel --init-groups sqlite3 /var/lib/vantrel/hklm.db
 
 (as_service) 2>"$work/record" &
 server=$!
@@ -74,7 +69,9 @@ done
 [ "$(stat -c %U /proc/$server)" = vantrel ] || fail "it does not run as the vantrel user"
 
 tftp -m binary 127.0.0.1 -c get boot.img "$work/fetched.img"
-cmp "$work/served/boot.img" "$work/fetched.img" || fail "the file fetched differs"
+cmp "$work/srv/boot.img" "$work/fetched.img" || fail "the file fetched differs"
+tftp -m binary 127.0.0.1 -c put "$work/fetched.img" up.img
+cmp "$work/srv/boot.img" "$work/srv/in/up.img" || fail "the file uploaded differs"
 
 # A second start while the port is taken is a failure a service manager sees.
 status=0
@@ -91,6 +88,6 @@ wait $server || status=$?
 grep -Eq '^vantrel: 127\.0\.0\.1:[0-9]+ "boot\.img" read request$' "$work/record" &&
   grep -Eq '^vantrel: 127\.0\.0\.1:[0-9]+ "boot\.img" finished: 100000 bytes in [0-9.]+ s$' "$work/record" ||
   fail "the record lacks the transfer: $(cat "$work/record")"
-saved=$(sqlite3 /var/lib/vantrel/hklm.db "SELECT count(*) FROM reg_values WHERE name = 'EnableWrite'")
+saved=$(sqlite3 /var/lib/vantrel/hklm.db "SELECT count(*) FROM reg_values WHERE name = 'RunMinimized'")
 [ "$saved" = 1 ] || fail "the settings were not saved on SIGTERM"
 echo "PackageE2ETest: $(basename "$deb"), $(stat -c %s "$deb") bytes, installed and served"
