@@ -1,5 +1,7 @@
 #include "platform/MessageBox.h"
 
+#include "platform/EventRecord.h"
+
 #include <QMessageBox>
 #include <QString>
 
@@ -36,6 +38,9 @@ void AfxSetMessageBoxSeam(MessageBoxSeam seam)
 
 int AfxMessageBox(const std::string& text, UINT, UINT)
 {
+    // Where no one sees the box (headless, or under a service manager), the
+    // record still tells what it said.
+    WriteRecordLine("message: " + text);
     // A copy, so that a seam may replace itself while it runs.
     if (MessageBoxSeam seam = Seam())
         return seam(text, AfxGetAppName());

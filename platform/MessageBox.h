@@ -1,7 +1,8 @@
 #pragma once
 // The framework's modal message box: warning icon, one OK button, the
 // program's name as caption. It runs a nested event loop, so sockets and
-// timers go on being served while it is open.
+// timers go on being served while it is open. Every text also goes to the
+// record on standard error as "vantrel: message: <text>".
 #include "platform/WinTypes.h"
 
 #include <functional>
@@ -16,6 +17,8 @@ void AfxSetAppName(const std::string& name);
 
 // Replaces every box by a call of seam, whose result AfxMessageBox returns; an
 // empty function brings the real boxes back. A seam may run an event loop of
-// its own to stand for a box that stays open for a while.
+// its own to stand for a box that stays open for a while. Headless, the
+// program puts one in place that answers OK at once: no one could see or
+// close a real box, and its text is in the record.
 using MessageBoxSeam = std::function<int(const std::string& text, const std::string& caption)>;
 void AfxSetMessageBoxSeam(MessageBoxSeam seam);

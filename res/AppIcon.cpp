@@ -2,6 +2,11 @@
 
 #include "res/AppIcon.xpm"
 
+QImage LoadAppIconImage()
+{
+    return QImage(app_icon_xpm);
+}
+
 QPixmap LoadAppIconPixmap()
 {
     return QPixmap(app_icon_xpm);

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QTimer>
 
 namespace {
 
@@ -29,16 +30,27 @@ void CloseForSessionEnd(CServerDlg& mainWindow)
 
 } // namespace
 
+// Runs once the main window has initialised, from its modal loop.
+void CServerApp::EndIfHeadlessWithoutService(CServerDlg& mainWindow)
+{
+    if (!m_headless || g_server == &mainWindow.m_server)
+        return;
+    m_exitCode = 1;
+    mainWindow.close();
+}
+
 BOOL CServerApp::InitInstance()
 {
     if (!AfxSocketInit()) {
         AfxMessageBox(LoadResString(IDS_SOCKETS_INIT_FAILED), MB_OK);
+        m_exitCode = m_headless ? 1 : 0;
         return FALSE;
     }
     CServerDlg mainWindow(m_port);
     mainWindow.LoadSettings();
     m_pMainWnd = &mainWindow;
     InstallSessionSignals([&mainWindow] { CloseForSessionEnd(mainWindow); });
+    QTimer::singleShot(0, &mainWindow, [this, &mainWindow] { EndIfHeadlessWithoutService(mainWindow); });
     mainWindow.DoModal();
     // A late signal must not cut the save short, nor reach a window that is gone.
     InstallSessionSignals({});

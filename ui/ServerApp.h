@@ -19,8 +19,15 @@ public:
 
     // The main window while its modal run lasts, null otherwise.
     CServerDlg* m_pMainWnd = nullptr;
+    // Headless, no one sees the window: a start without service (no socket
+    // layer, or port taken) ends the run at once with exit status 1, so that a
+    // service manager sees the failure. Windowed, the window runs on.
+    BOOL m_headless = FALSE;
+    int m_exitCode = 0;
 
 private:
+    void EndIfHeadlessWithoutService(CServerDlg& mainWindow);
+
     UINT m_port;
 };
 

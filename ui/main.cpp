@@ -3,6 +3,7 @@
 #include "platform/EventLoopChoice.h"
 #include "platform/HeadlessDisplay.h"
 #include "platform/MessageBox.h"
+#include "ui/CommandLine.h"
 #include "ui/ServerApp.h"
 
 #include <QApplication>
@@ -11,11 +12,19 @@ CServerApp theApp;
 
 int main(int argc, char** argv)
 {
-    UseOffscreenWithoutDisplay();
+    if (const std::optional<int> answered = AnswerCommandLine(argc, argv))
+        return *answered;
+    ChooseDisplayPlatform();
     UseLeanEventDispatcher();
     RaiseDescriptorLimit();
-    QApplication application(argc, argv);
+    // Qt is shown no arguments: the program takes no options, Qt's own included.
+    int qtArgc = 1;
+    QApplication application(qtArgc, argv);
     AfxSetAppName(AppNameFromPath(argv[0]));
+    if (StartedHeadless()) {
+        theApp.m_headless = TRUE;
+        AfxSetMessageBoxSeam([](const std::string&, const std::string&) { return IDOK; });
+    }
     theApp.InitInstance();
-    return 0;
+    return theApp.m_exitCode;
 }

@@ -6,6 +6,9 @@ install_missing() {
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing="$missing $pkg"
   done
   [ -z "$missing" ] && return 0
+  if [ "$(id -u)" != 0 ]; then
+    echo "$0: installing$missing needs root; run it as root or install them first" >&2
+  fi
   echo "Installing:$missing"
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
@@ -13,5 +16,13 @@ install_missing() {
   apt-get install -y -qq --no-install-recommends $missing
 }
 
+# The sanitizer and fuzzer runtime that belongs to the installed clang.
+clang_runtime_package() {
+  echo "libclang-rt-$(clang -dumpversion | cut -d. -f1)-dev"
+}
+
 BUILD_PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libsqlite3-dev libgtest-dev libgmock-dev"
-TEST_PACKAGES="tftp-hpa curl busybox atftp iproute2 nftables util-linux sqlite3 clang libclang-rt-14-dev"
+# What CPack needs for the .deb: dpkg-shlibdeps finds the dependencies, file
+# finds the executables.
+PACKAGE_PACKAGES="dpkg-dev file"
+TEST_PACKAGES="tftp-hpa curl busybox atftp iproute2 nftables util-linux sqlite3 clang $PACKAGE_PACKAGES desktop-file-utils man-db"

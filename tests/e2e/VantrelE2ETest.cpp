@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QThread>
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -144,7 +143,7 @@ TEST_F(VantrelE2E, FirstRunWithoutStoreServesNothingAndSavesTheDefaults)
     EXPECT_EQ(SavedSettings(), firstSave);
 }
 
-TEST_F(VantrelE2E, SecondInstanceRunsWithoutServiceWhileTheFirstServes)
+TEST_F(VantrelE2E, HeadlessSecondInstanceSaysWhyAndExitsOneWhileTheFirstServes)
 {
     const std::string served = Bytes(600, 's');
     WriteFile(Path("first/file.bin"), served);
@@ -155,17 +154,35 @@ TEST_F(VantrelE2E, SecondInstanceRunsWithoutServiceWhileTheFirstServes)
 
     VantrelProcess second;
     ASSERT_TRUE(second.Start());
-    // Long enough for the second to reach its failed bind and its box.
-    QThread::msleep(2000);
-    EXPECT_TRUE(second.IsRunning());
+    EXPECT_EQ(second.ExitStatus(), 1);
+    EXPECT_NE(second.Output().find("vantrel: message: Unable to Bind socket. Is Vantrel already open? \n"),
+              std::string::npos)
+        << second.Output();
     EXPECT_EQ(CountUdpSocketsOnPort(kTftpPort), 1);
-    EXPECT_EQ(TftpHpa("get", "file.bin", Path("fetched/while.bin")), 0);
-    EXPECT_EQ(ReadFile(Path("fetched/while.bin")), served);
-
-    EXPECT_TRUE(second.EndWith(SIGTERM));
     EXPECT_EQ(TftpHpa("get", "file.bin", Path("fetched/after.bin")), 0);
     EXPECT_EQ(ReadFile(Path("fetched/after.bin")), served);
     EXPECT_TRUE(first.EndWith(SIGTERM));
+}
+
+TEST_F(VantrelE2E, HelpAndVersionAnswerWithoutBindingOrStoreAndOtherArgumentsAreIgnored)
+{
+    const std::pair<const char*, const char*> answers[] = {{"--help", "Usage: vantrel\n"},
+                                                           {"--version", "vantrel 1.2\n"}};
+    for (const auto& [option, answer] : answers) {
+        VantrelProcess answering;
+        ASSERT_TRUE(answering.Start({"-x", option}));
+        EXPECT_EQ(answering.ExitStatus(), 0) << option;
+        EXPECT_EQ(answering.Output().rfind(answer, 0), 0u) << answering.Output();
+    }
+    EXPECT_FALSE(QFile::exists(kStoreFile));
+
+    // Nothing answers on display :57, so it serves headless.
+    VantrelProcess vantrel;
+    ASSERT_TRUE(vantrel.Start({"-x", "serve"}, ":57"));
+    ASSERT_TRUE(WaitForUdpSockets(kTftpPort, 1, kBindMs)) << vantrel.Output();
+    EXPECT_TRUE(vantrel.EndWith(SIGTERM));
+    EXPECT_NE(vantrel.Output().find("vantrel: takes no options, ignored: \"-x\" \"serve\"\n"), std::string::npos);
+    EXPECT_NE(vantrel.Output().find("vantrel: cannot open display :57, running headless\n"), std::string::npos);
 }
 
 TEST_F(VantrelE2E, EverySessionEndSignalSaves)

@@ -1,4 +1,5 @@
-// The message box: the real modal box and the seam that stands in for it.
+// The message box: the real modal box, the seam that stands in for it, and
+// the record line each text leaves on standard error.
 #include "platform/MessageBox.h"
 
 #include <QAbstractButton>
@@ -7,7 +8,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-TEST(MessageBox, SeamReceivesTextAndCaption)
+TEST(MessageBox, SeamReceivesTextAndCaptionAndTheRecordGetsTheText)
 {
     AfxSetAppName("vantrel");
     std::string seenText, seenCaption;
@@ -16,8 +17,14 @@ TEST(MessageBox, SeamReceivesTextAndCaption)
         seenCaption = caption;
         return IDCANCEL;
     });
+    testing::internal::CaptureStderr();
     EXPECT_EQ(AfxMessageBox("Unknown Opcode 7"), IDCANCEL);
-    EXPECT_EQ(seenText, "Unknown Opcode 7");
+    EXPECT_EQ(AfxMessageBox("Received Error #0 for a\nb\x7f"), IDCANCEL);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "vantrel: message: Unknown Opcode 7\n"
+              "vantrel: message: Received Error #0 for a\\x0ab\\x7f\n")
+        << "each text is one line of the record, also when a box stands in";
+    EXPECT_EQ(seenText, "Received Error #0 for a\nb\x7f");
     EXPECT_EQ(seenCaption, "vantrel");
     AfxSetMessageBoxSeam(nullptr);
 }

@@ -152,31 +152,60 @@ TEST_F(ServerAppTest, APortThatCannotBeBoundLeavesTheWindowRunningWithoutService
     });
 
     EXPECT_EQ(result, FALSE);
+    EXPECT_EQ(app.m_exitCode, 0);
     EXPECT_EQ(Stored().enableWrite, 1);
+}
+
+// Runs InitInstance with no descriptor left for a socket: the lowest free one
+// is over the limit.
+BOOL RunWithoutSockets(CServerApp& app)
+{
+    const int lowestFree = ::dup(0);
+    ::close(lowestFree);
+    rlimit saved{};
+    if (::getrlimit(RLIMIT_NOFILE, &saved) != 0)
+        return -1;
+    rlimit starved = saved;
+    starved.rlim_cur = static_cast<rlim_t>(lowestFree);
+    if (::setrlimit(RLIMIT_NOFILE, &starved) != 0)
+        return -1;
+    const BOOL result = app.InitInstance();
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    return result;
 }
 
 TEST_F(ServerAppTest, WithoutSocketsOneBoxAndNoWindowNorSettingsAccess)
 {
-    CServerApp app(0);
-    // No descriptor left for a socket: the lowest free one is over the limit.
-    const int lowestFree = ::dup(0);
-    ::close(lowestFree);
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
-    rlimit starved = saved;
-    starved.rlim_cur = static_cast<rlim_t>(lowestFree);
-    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &starved), 0);
-    const BOOL result = app.InitInstance();
-    ::setrlimit(RLIMIT_NOFILE, &saved);
+    for (const BOOL headless : {FALSE, TRUE}) {
+        SCOPED_TRACE(headless);
+        m_boxes.clear();
+        CServerApp app(0);
+        app.m_headless = headless;
 
-    EXPECT_EQ(result, FALSE);
+        EXPECT_EQ(RunWithoutSockets(app), FALSE);
+        EXPECT_EQ(app.m_exitCode, headless ? 1 : 0);
+        ASSERT_EQ(m_boxes.size(), 1u);
+        EXPECT_EQ(m_boxes[0].text, "Windows sockets initialization failed.");
+        EXPECT_EQ(m_boxes[0].caption, "vantrel-under-test");
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(StoreFile())));
+        EXPECT_TRUE(std::none_of(QApplication::topLevelWidgets().begin(), QApplication::topLevelWidgets().end(),
+                                 [](QWidget* w) { return w->isVisible(); }));
+    }
+}
+
+TEST_F(ServerAppTest, HeadlessAPortThatCannotBeBoundEndsTheRunWithStatusOne)
+{
+    CAsyncSocket holder;
+    ASSERT_TRUE(holder.Create(0));
+    CServerApp app(holder.GetLocalPort());
+    app.m_headless = TRUE;
+
+    EXPECT_EQ(app.InitInstance(), FALSE);
+    EXPECT_EQ(app.m_exitCode, 1);
     ASSERT_EQ(m_boxes.size(), 1u);
-    EXPECT_EQ(m_boxes[0].text, "Windows sockets initialization failed.");
-    EXPECT_EQ(m_boxes[0].caption, "vantrel-under-test");
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(StoreFile())));
-    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty() ||
-                std::none_of(QApplication::topLevelWidgets().begin(), QApplication::topLevelWidgets().end(),
-                             [](QWidget* w) { return w->isVisible(); }));
+    EXPECT_EQ(m_boxes[0].text, "Unable to Bind socket. Is Vantrel already open? ");
+    EXPECT_EQ(Stored().enableWrite, 0) << "the settings are saved as after any run";
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(StoreFile())));
 }
 
 } // namespace

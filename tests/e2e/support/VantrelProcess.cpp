@@ -13,12 +13,14 @@ constexpr int kStartMs = 30000;
 constexpr int kEndMs = 30000;
 constexpr int kClientMs = 60000;
 
-QProcessEnvironment HeadlessEnvironment()
+QProcessEnvironment DisplayEnvironment(const QString& display)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove("DISPLAY");
     environment.remove("WAYLAND_DISPLAY");
     environment.remove("QT_QPA_PLATFORM");
+    if (!display.isEmpty())
+        environment.insert("DISPLAY", display);
     return environment;
 }
 
@@ -27,8 +29,10 @@ QProcessEnvironment HeadlessEnvironment()
 VantrelProcess::VantrelProcess()
 {
     m_process.setProgram(VANTREL_BINARY_DIR "/ui/vantrel");
-    m_process.setProcessEnvironment(HeadlessEnvironment());
-    m_process.setProcessChannelMode(QProcess::ForwardedChannels);
+    // A file, not a pipe: a pipe that no one reads while clients run would
+    // stall the program once full.
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    m_process.setStandardOutputFile(m_outputDir.filePath("output"));
 }
 
 VantrelProcess::~VantrelProcess()
@@ -39,8 +43,10 @@ VantrelProcess::~VantrelProcess()
     }
 }
 
-bool VantrelProcess::Start()
+bool VantrelProcess::Start(const QStringList& arguments, const QString& display)
 {
+    m_process.setArguments(arguments);
+    m_process.setProcessEnvironment(DisplayEnvironment(display));
     m_process.start();
     return m_process.waitForStarted(kStartMs);
 }
@@ -52,6 +58,21 @@ bool VantrelProcess::EndWith(int signo)
     ::kill(static_cast<pid_t>(m_process.processId()), signo);
     return m_process.waitForFinished(kEndMs) && m_process.exitStatus() == QProcess::NormalExit &&
            m_process.exitCode() == 0;
+}
+
+int VantrelProcess::ExitStatus()
+{
+    if (IsRunning() && !m_process.waitForFinished(kEndMs))
+        return -1;
+    if (m_process.exitStatus() != QProcess::NormalExit)
+        return -1;
+    return m_process.exitCode();
+}
+
+std::string VantrelProcess::Output() const
+{
+    QFile output(m_outputDir.filePath("output"));
+    return output.open(QIODevice::ReadOnly) ? output.readAll().toStdString() : std::string();
 }
 
 bool VantrelProcess::IsRunning() const

@@ -2,6 +2,7 @@
 // The real vantrel executable, started headless as a technician would start
 // it on a machine without a display, and ended by a signal.
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <string>
 
@@ -10,15 +11,21 @@ public:
     VantrelProcess();
     ~VantrelProcess();
 
-    // Starts the program with neither DISPLAY, WAYLAND_DISPLAY nor
-    // QT_QPA_PLATFORM set; false when it did not start.
-    bool Start();
+    // Starts the program with the arguments, with neither WAYLAND_DISPLAY
+    // nor QT_QPA_PLATFORM set and DISPLAY set only when display is given;
+    // false when it did not start.
+    bool Start(const QStringList& arguments = {}, const QString& display = {});
     // Sends signo and waits for the process to end; true when it ended by
     // itself with exit status 0.
     bool EndWith(int signo);
+    // Waits for the process to end by itself; its exit status, or -1.
+    int ExitStatus();
     bool IsRunning() const;
+    // What it wrote on standard output and standard error so far.
+    std::string Output() const;
 
 private:
+    QTemporaryDir m_outputDir;
     QProcess m_process;
 };
 
