@@ -30,7 +30,7 @@ int CountTexts(const StatusRecorder& status, const std::string& prefix)
                                           [&](const std::string& text) { return text.rfind(prefix, 0) == 0; }));
 }
 
-class LossE2E : public testing::Test {
+class LossClients : public testing::Test {
 protected:
     ServiceHarness service{69, true};
     QTemporaryDir scratch;
@@ -38,7 +38,7 @@ protected:
 
 } // namespace
 
-TEST_F(LossE2E, DownloadsSurviveLossThroughResends)
+TEST_F(LossClients, DownloadsSurviveLossThroughResends)
 {
     // 59 DATA packets with every 25th lost: two resends, within the three allowed.
     const std::string bytes = RandomBytes(30000, 50);
@@ -61,7 +61,7 @@ TEST_F(LossE2E, DownloadsSurviveLossThroughResends)
     }
 }
 
-TEST_F(LossE2E, UploadSurvivesLossThroughReacknowledgements)
+TEST_F(LossClients, UploadSurvivesLossThroughReacknowledgements)
 {
     const std::string bytes = RandomBytes(60000, 51);
     WriteWholeFile(scratch.filePath("up").toStdString(), bytes);
@@ -77,7 +77,7 @@ TEST_F(LossE2E, UploadSurvivesLossThroughReacknowledgements)
     EXPECT_EQ(service.status.Last(), "Finished");
 }
 
-TEST_F(LossE2E, FourthLossOfDownloadGivesUp)
+TEST_F(LossClients, FourthLossOfDownloadGivesUp)
 {
     const std::string bytes = RandomBytes(30 * 512 + 7, 52);
     service.PutFile(0, "doomed", bytes);

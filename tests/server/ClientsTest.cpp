@@ -13,7 +13,7 @@ namespace {
 constexpr int kClientTimeoutMs = 120000;
 const std::size_t kSizes[] = {0, 1, 511, 512, 513, 1000000};
 
-class ClientsE2E : public testing::Test {
+class Clients : public testing::Test {
 protected:
     QString Local(const QString& name) const { return scratch.filePath(name); }
 
@@ -23,7 +23,7 @@ protected:
 
 } // namespace
 
-TEST_F(ClientsE2E, DownloadsArriveByteIdentical)
+TEST_F(Clients, DownloadsArriveByteIdentical)
 {
     for (const TftpClient& client : TftpClients()) {
         for (std::size_t size : kSizes) {
@@ -41,7 +41,7 @@ TEST_F(ClientsE2E, DownloadsArriveByteIdentical)
     EXPECT_EQ(service.TableSize(), 0);
 }
 
-TEST_F(ClientsE2E, UploadsArriveByteIdentical)
+TEST_F(Clients, UploadsArriveByteIdentical)
 {
     for (const TftpClient& client : TftpClients()) {
         for (std::size_t size : kSizes) {
@@ -59,7 +59,7 @@ TEST_F(ClientsE2E, UploadsArriveByteIdentical)
     EXPECT_EQ(service.TableSize(), 0);
 }
 
-TEST_F(ClientsE2E, MissingFileAndRefusedWriteReachClientsAsErrors)
+TEST_F(Clients, MissingFileAndRefusedWriteReachClientsAsErrors)
 {
     WriteWholeFile(Local("payload").toStdString(), "payload");
     service.enableWrite = 0;
@@ -77,7 +77,7 @@ TEST_F(ClientsE2E, MissingFileAndRefusedWriteReachClientsAsErrors)
     EXPECT_EQ(service.status.Last(), "Write Rejected for refused");
 }
 
-TEST_F(ClientsE2E, FilesOfMoreThan65535BlocksArriveWholeBothWays)
+TEST_F(Clients, FilesOfMoreThan65535BlocksArriveWholeBothWays)
 {
     const std::string bytes = RandomBytes(40000000, 40);
     service.PutFile(0, "huge", bytes);
@@ -92,7 +92,7 @@ TEST_F(ClientsE2E, FilesOfMoreThan65535BlocksArriveWholeBothWays)
     }
 }
 
-TEST_F(ClientsE2E, NothingOutsideIsReachedAndAFailedUploadKeepsTheOldFile)
+TEST_F(Clients, NothingOutsideIsReachedAndAFailedUploadKeepsTheOldFile)
 {
     const TftpClient& tftp = TftpClients()[0];
     const std::string outside = Local("outside").toStdString();
@@ -146,7 +146,7 @@ static QStringList ToHost(QStringList arguments, const QString& host)
     return arguments;
 }
 
-TEST_F(ClientsE2E, RepliesLeaveFromTheAddressTheRequestWasSentTo)
+TEST_F(Clients, RepliesLeaveFromTheAddressTheRequestWasSentTo)
 {
     const std::string bytes = RandomBytes(3000, 42);
     service.PutFile(0, "addressed", bytes);
