@@ -1,6 +1,6 @@
 #pragma once
 // What the benchmark's own TFTP programs share: the packet words, a UDP socket
-// on a port, a file read whole, and a block sent from memory.
+// on a port, a file mapped whole, and a block sent from it.
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
@@ -11,10 +11,10 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <string>
+#include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace bench {
 
@@ -48,35 +48,56 @@ inline int BoundSocket(std::uint16_t port, const char* program)
     return fd;
 }
 
-// One read for the whole file: a stream read byte by byte costs 0.1 s for
-// 33 MB, a twentieth of the transfer it is measured with.
-inline bool ReadWhole(const std::string& path, std::vector<char>& data)
-{
-    const int fd = open(path.c_str(), O_RDONLY);
-    struct stat status {};
-    if (fd < 0 || fstat(fd, &status) != 0) {
-        if (fd >= 0)
-            close(fd);
-        return false;
+// A file's bytes, mapped: nothing is copied before the first block goes out,
+// less work than a server streaming from the file does. (Reading it whole
+// first costs 20 ms for 33 MB, a twentieth of the fastest transfers.)
+class MappedFile {
+public:
+    MappedFile() = default;
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+    ~MappedFile()
+    {
+        if (m_size > 0)
+            munmap(const_cast<char*>(m_bytes), m_size);
     }
-    data.resize(static_cast<std::size_t>(status.st_size));
-    std::size_t done = 0;
-    ssize_t n = 1;
-    while (done < data.size() && (n = read(fd, data.data() + done, data.size() - done)) > 0)
-        done += static_cast<std::size_t>(n);
-    close(fd);
-    return done == data.size();
-}
+
+    bool Open(const std::string& path)
+    {
+        const int fd = open(path.c_str(), O_RDONLY);
+        if (fd < 0)
+            return false;
+        struct stat status {};
+        bool opened = fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+        if (opened && status.st_size > 0) {
+            void* bytes = mmap(nullptr, static_cast<std::size_t>(status.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+            opened = bytes != MAP_FAILED;
+            if (opened) {
+                m_bytes = static_cast<const char*>(bytes);
+                m_size = static_cast<std::size_t>(status.st_size);
+            }
+        }
+        close(fd);
+        return opened;
+    }
+
+    const char* Bytes() const { return m_bytes; }
+    std::size_t Size() const { return m_size; }
+
+private:
+    const char* m_bytes = nullptr;
+    std::size_t m_size = 0;
+};
 
 // Block numbers count from 1 and wrap at 65536; index counts on from 0.
-inline void SendBlock(int fd, const Peer& peer, const std::vector<char>& data, std::size_t index)
+inline void SendBlock(int fd, const Peer& peer, const MappedFile& file, std::size_t index)
 {
     const auto block = static_cast<std::uint16_t>(index + 1);
     char packet[4 + kBlock] = {0, kData, static_cast<char>(block >> 8), static_cast<char>(block)};
-    const std::size_t offset = std::min(index * kBlock, data.size());
-    const std::size_t count = std::min(kBlock, data.size() - offset);
+    const std::size_t offset = std::min(index * kBlock, file.Size());
+    const std::size_t count = std::min(kBlock, file.Size() - offset);
     if (count > 0)
-        std::memcpy(packet + 4, data.data() + offset, count);
+        std::memcpy(packet + 4, file.Bytes() + offset, count);
     sendto(fd, packet, 4 + count, 0, reinterpret_cast<const sockaddr*>(&peer.address), peer.length);
 }
 

@@ -1,5 +1,5 @@
 // The least work a TFTP server can do for a real client: one transfer at a
-// time, the whole file read at the request, then each block sent from memory
+// time, the file mapped at the request, then each block sent from the mapping
 // as its acknowledgement arrives in a blocking receive. No event loop, no
 // timers, no status. Run against tftp-hpa's client it shows what the client's
 // own work adds to the bare ping-pong, which no server can take away.
@@ -17,12 +17,12 @@ void SendNotFound(int fd, const Peer& peer)
 }
 
 // Lock-step: any acknowledgement but the awaited one brings the awaited block again.
-void Serve(int fd, const Peer& client, const std::vector<char>& data)
+void Serve(int fd, const Peer& client, const MappedFile& file)
 {
-    const std::size_t last = data.size() / kBlock;
+    const std::size_t last = file.Size() / kBlock;
     std::size_t index = 0;
     for (;;) {
-        SendBlock(fd, client, data, index);
+        SendBlock(fd, client, file, index);
         char reply[516];
         Peer from;
         ssize_t n = 0;
@@ -51,11 +51,11 @@ int main(int argc, char** argv)
                                    reinterpret_cast<sockaddr*>(&client.address), &client.length);
         if (n < 4 || Word(request) != kReadRequest || std::strchr(request + 2, '/'))
             continue;
-        std::vector<char> data;
-        if (!ReadWhole(directory + "/" + (request + 2), data)) {
+        MappedFile file;
+        if (!file.Open(directory + "/" + (request + 2))) {
             SendNotFound(fd, client);
             continue;
         }
-        Serve(fd, client, data);
+        Serve(fd, client, file);
     }
 }

@@ -1,5 +1,5 @@
 // The floor's sending side, speaking just enough TFTP for a real client: the
-// file is read before any request, a read request starts it from block 1, and
+// file is mapped before any request, a read request starts it from block 1, and
 // every other datagram is answered at once with the next block, unread, as
 // the floor's replier answers each of its datagrams. Against the lean client
 // it is the floor of a TFTP transfer: a server that does no work at all.
@@ -11,13 +11,13 @@ using namespace bench;
 
 int main(int argc, char** argv)
 {
-    std::vector<char> data;
-    if (argc < 2 || !ReadWhole(argv[1], data)) {
+    MappedFile file;
+    if (argc < 2 || !file.Open(argv[1])) {
         std::fprintf(stderr, "usage: floorserver <file> [port]\n");
         return 2;
     }
     const int fd = BoundSocket(static_cast<std::uint16_t>(argc > 2 ? std::atoi(argv[2]) : 69), "floorserver");
-    const std::size_t last = data.size() / kBlock;
+    const std::size_t last = file.Size() / kBlock;
     std::size_t next = last + 1; // nothing to send before a request
     for (;;) {
         char packet[516];
@@ -27,6 +27,6 @@ int main(int argc, char** argv)
         if (n >= 2 && Word(packet) == kReadRequest)
             next = 0;
         if (next <= last)
-            SendBlock(fd, from, data, next++);
+            SendBlock(fd, from, file, next++);
     }
 }

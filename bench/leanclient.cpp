@@ -1,7 +1,7 @@
 // The leanest TFTP client, to measure servers by: a blocking receive and one
 // acknowledgement sent a block, as the floor's replier does, so that what a
 // server adds to the floor is its own. Every block's number is checked and
-// its bytes are compared with the source file, held in memory; the transfer
+// its bytes are compared with the source file, mapped; the transfer
 // ends at the first short block. Nothing is resent: on loopback nothing is
 // lost, and a silence of a few seconds fails the run.
 // Usage: leanclient <name to ask for> <source file>; asks 127.0.0.1:69 and
@@ -78,30 +78,30 @@ void Acknowledge(int fd, char* packet, const Peer& server)
     sendto(fd, packet, 4, 0, reinterpret_cast<const sockaddr*>(&server.address), server.length);
 }
 
-void Download(int fd, const std::vector<char>& source)
+void Download(int fd, const MappedFile& source)
 {
     char packet[kLongest];
     Peer server;
     std::size_t received = 0;
     for (std::uint16_t block = 1;; ++block) {
         const std::size_t count = ReceiveBlock(fd, packet, block, server);
-        if (count > source.size() - received || std::memcmp(packet + 4, source.data() + received, count) != 0)
+        if (count > source.Size() - received || std::memcmp(packet + 4, source.Bytes() + received, count) != 0)
             Fail("block %d differs from the source at byte %zu", block, received);
         received += count;
         Acknowledge(fd, packet, server);
         if (count < kBlock)
             break;
     }
-    if (received != source.size())
-        Fail("%zu bytes came of the source's %zu", received, source.size());
+    if (received != source.Size())
+        Fail("%zu bytes came of the source's %zu", received, source.Size());
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    std::vector<char> source;
-    if (argc < 3 || !ReadWhole(argv[2], source)) {
+    MappedFile source;
+    if (argc < 3 || !source.Open(argv[2])) {
         std::fprintf(stderr, "usage: leanclient <name to ask for> <source file>\n");
         return 2;
     }
