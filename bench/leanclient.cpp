@@ -1,9 +1,9 @@
 // The leanest TFTP client, to measure servers by: a blocking receive and one
 // acknowledgement sent a block, as the floor's replier does, so that what a
 // server adds to the floor is its own. Every block's number is checked and
-// its bytes are compared with the source file, mapped; the transfer
-// ends at the first short block. Nothing is resent: on loopback nothing is
-// lost, and a silence of a few seconds fails the run.
+// its bytes are compared with the source file, mapped; the transfer ends at
+// the first short block. Nothing is resent: on loopback nothing is lost, and
+// a silence of a few seconds fails the run.
 // Usage: leanclient <name to ask for> <source file>; asks 127.0.0.1:69 and
 // prints the wall seconds from the request to the last acknowledgement.
 #include "bench/BenchTftp.h"
