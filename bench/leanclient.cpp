@@ -85,7 +85,8 @@ void Download(int fd, const MappedFile& source)
     std::size_t received = 0;
     for (std::uint16_t block = 1;; ++block) {
         const std::size_t count = ReceiveBlock(fd, packet, block, server);
-        if (count > source.Size() - received || std::memcmp(packet + 4, source.Bytes() + received, count) != 0)
+        const bool fits = count <= source.Size() - received;
+        if (!fits || (count > 0 && std::memcmp(packet + 4, source.Bytes() + received, count) != 0))
             Fail("block %d differs from the source at byte %zu", block, received);
         received += count;
         Acknowledge(fd, packet, server);
