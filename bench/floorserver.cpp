@@ -1,8 +1,8 @@
 // The floor's sending side, speaking just enough TFTP for a real client: the
-// file is mapped before any request, a read request starts it from block 1, and
-// every other datagram is answered at once with the next block, unread, as
-// the floor's replier answers each of its datagrams. Against the lean client
-// it is the floor of a TFTP transfer: a server that does no work at all.
+// file is mapped before any request, a read request starts it from block 1,
+// and every other datagram is answered at once with the next block, unread,
+// as the floor's replier answers each of its datagrams. Against the lean
+// client it is the floor of a TFTP transfer: a server that does no work.
 // Usage: floorserver <file> [port]; serves that file whatever name is asked,
 // until killed.
 #include "bench/BenchTftp.h"
