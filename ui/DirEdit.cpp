@@ -2,9 +2,9 @@
 
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
-#include "ui/DataExchange.h"
+#include "ui/dialog/DataExchange.h"
 #include "ui/DirChooser.h"
-#include "ui/TemplateLoader.h"
+#include "ui/dialog/TemplateLoader.h"
 
 #include <QLineEdit>
 #include <QPushButton>

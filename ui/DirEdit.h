@@ -1,7 +1,7 @@
 #pragma once
 // A read-only directory field with a "..." browse button against its right
 // edge; a click opens the directory chooser from the field's text.
-#include "ui/Controls.h"
+#include "ui/dialog/Controls.h"
 
 #include <QObject>
 #include <string>

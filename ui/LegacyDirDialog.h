@@ -2,7 +2,7 @@
 // The old-style save dialog reshaped into a directory picker (template
 // 1536): the file controls are hidden, the hidden file name holds "Junk",
 // and the caller cuts the directory out of the returned full name.
-#include "ui/Dialog.h"
+#include "ui/dialog/Dialog.h"
 
 #include <string>
 

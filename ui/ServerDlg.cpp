@@ -4,9 +4,9 @@
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 #include "ui/AboutBox.h"
-#include "ui/DataExchange.h"
+#include "ui/dialog/DataExchange.h"
 #include "ui/DirChooser.h"
-#include "ui/SystemMenu.h"
+#include "ui/dialog/SystemMenu.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // missing, foreign tables, a file of arbitrary bytes, or no file at all. The
 // search folder count stays small, so that each input costs only a few store
 // opens.
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 #include "settings/SettingsStore.h"
 #include "tests/fuzz/support/FuzzChecks.h"
 #include "tests/fuzz/support/FuzzInput.h"

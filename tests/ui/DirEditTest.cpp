@@ -3,11 +3,11 @@
 #include "platform/MessageBox.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
-#include "ui/DataExchange.h"
-#include "ui/Dialog.h"
+#include "ui/dialog/DataExchange.h"
+#include "ui/dialog/Dialog.h"
 #include "ui/DirChooser.h"
 #include "ui/DirEdit.h"
-#include "ui/TemplateLoader.h"
+#include "ui/dialog/TemplateLoader.h"
 
 #include <QApplication>
 #include <QDir>

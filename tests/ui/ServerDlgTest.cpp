@@ -6,7 +6,7 @@
 
 #include "res/ResourceIds.h"
 #include "ui/ServerDlg.h"
-#include "ui/SystemMenu.h"
+#include "ui/dialog/SystemMenu.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -6,7 +6,7 @@
 #include "res/StringTable.h"
 #include "ui/AboutBox.h"
 #include "ui/ServerDlg.h"
-#include "ui/SystemMenu.h"
+#include "ui/dialog/SystemMenu.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

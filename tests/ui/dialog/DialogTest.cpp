@@ -2,9 +2,9 @@
 // directions, command routing and the dialog keys.
 #include "platform/MessageBox.h"
 #include "res/ResourceIds.h"
-#include "ui/Controls.h"
-#include "ui/DataExchange.h"
-#include "ui/Dialog.h"
+#include "ui/dialog/Controls.h"
+#include "ui/dialog/DataExchange.h"
+#include "ui/dialog/Dialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -177,8 +177,7 @@ TEST_F(DialogTest, ControlWrappersBindOnceAndDriveTheirWidgets)
     EXPECT_TRUE(dialog.UpdateData(TRUE));
     EXPECT_EQ(dialog.m_status.GetSafeHwnd(), status);
 
-    CStatusLine* line = &dialog.m_status;
-    line->SetWindowText("Fisrt Block of a.bin sent");
+    dialog.m_status.SetWindowText("Fisrt Block of a.bin sent");
     EXPECT_EQ(dialog.m_status.GetWindowText(), "Fisrt Block of a.bin sent");
 
     CListBox& list = dialog.m_list;

@@ -1,6 +1,6 @@
-#include "ui/Controls.h"
+#include "ui/dialog/Controls.h"
 
-#include "ui/TemplateLoader.h"
+#include "ui/dialog/TemplateLoader.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -56,12 +56,6 @@ std::string CWnd::GetWindowText() const
     else if (m_hWnd)
         value = m_hWnd->windowTitle();
     return value.toLocal8Bit().toStdString();
-}
-
-// The one overrider of CWnd's and CStatusLine's SetWindowText.
-void CEdit::SetWindowText(const std::string& text)
-{
-    CWnd::SetWindowText(text);
 }
 
 QLineEdit* CEdit::LineEdit() const

@@ -1,10 +1,10 @@
-#include "ui/Dialog.h"
+#include "ui/dialog/Dialog.h"
 
 #include "platform/MessageBox.h"
 #include "res/ResourceIds.h"
-#include "ui/DataExchange.h"
-#include "ui/SystemMenu.h"
-#include "ui/TemplateLoader.h"
+#include "ui/dialog/DataExchange.h"
+#include "ui/dialog/SystemMenu.h"
+#include "ui/dialog/TemplateLoader.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -2,7 +2,6 @@
 // Thin wrappers that bind a dialog's control widgets to members, in the
 // manner of the framework's CWnd, CEdit, CListBox and CButton.
 #include "platform/WinTypes.h"
-#include "server/StatusLine.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -39,10 +38,8 @@ protected:
     QPointer<QWidget> m_hWnd;
 };
 
-// An edit control; bound to the Status field it is the status line.
-class CEdit : public CWnd, public CStatusLine {
+class CEdit : public CWnd {
 public:
-    void SetWindowText(const std::string& text) override;
     QLineEdit* LineEdit() const;
 
 protected:
