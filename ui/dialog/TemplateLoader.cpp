@@ -55,10 +55,10 @@ QWidget* CreateLabel(const CDialogControl& control, QWidget* parent)
     return label;
 }
 
-QWidget* CreateIcon(const CDialogControl&, QWidget* parent)
+QWidget* CreateIcon(const CDialogControl& control, QWidget* parent)
 {
     auto* label = new QLabel(parent);
-    label->setPixmap(LoadAppIconPixmap());
+    label->setPixmap(LoadIconPixmap(control.iconId));
     return label;
 }
 
