@@ -80,7 +80,7 @@ void CDirEdit::OnBrowse()
 {
     std::string path = GetWindowText();
     CDirChooser chooser;
-    if (chooser.ChooseDirectory(path, GetSafeHwnd(), m_nOptions & 1, m_strTitle))
+    if (chooser.ChooseDirectory(path, GetSafeHwnd(), (m_nOptions & kForceLegacyDialog) != 0, m_strTitle))
         SetWindowText(path);
 }
 
