@@ -23,13 +23,13 @@ CServerDlg::CServerDlg(UINT port)
 
 void CServerDlg::LoadSettings()
 {
-    m_settingsUnreadable = !::LoadSettings(Fields());
+    m_settingsUnreadable = !ReadSettingsFromRegistry(Fields());
 }
 
 void CServerDlg::SaveSettings()
 {
     if (!m_settingsUnreadable)
-        ::SaveSettings(Fields());
+        WriteSettingsToRegistry(Fields());
 }
 
 CSettingsFields CServerDlg::Fields()

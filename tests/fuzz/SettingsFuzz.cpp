@@ -237,7 +237,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     int enableWrite = 0;
     int runMinimized = 0;
     std::vector<std::string> searchDirs;
-    LoadSettings({writeDir, enableWrite, runMinimized, searchDirs});
+    ReadSettingsFromRegistry({writeDir, enableWrite, runMinimized, searchDirs});
     Require(searchDirs.size() < kMaxCount, "more search folders than the count allows");
     Require(OpenDescriptorCount() == descriptorsBefore, "the store stayed open after the load");
     return 0;
