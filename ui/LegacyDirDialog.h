@@ -29,7 +29,6 @@ public:
 
     BOOL OnInitDialog() override;
     void OnOK() override;
-    BOOL IsFirstPaintPending() const { return m_bFirstPaint; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -172,7 +172,7 @@ TEST_F(ServerDlgTest, EveryWayOfClosingLeavesTheControlsFinalStateInTheMembers)
         EXPECT_EQ(result, c.result);
         EXPECT_EQ(dlg.m_enableWrite, 1);
         EXPECT_EQ(dlg.m_runMinimized, 1);
-        EXPECT_TRUE(dlg.IsWindowDestroyed());
+        EXPECT_FALSE(dlg.isVisible()) << "destroyed";
     }
 }
 

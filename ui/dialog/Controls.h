@@ -1,6 +1,7 @@
 #pragma once
 // Thin wrappers that bind a dialog's control widgets to members, in the
-// manner of the framework's CWnd, CEdit, CListBox and CButton.
+// manner of the Microsoft Foundation Classes' (MFC) CWnd, CEdit, CListBox and
+// CButton.
 #include "platform/WinTypes.h"
 
 #include <QPointer>

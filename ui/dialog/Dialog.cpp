@@ -74,7 +74,6 @@ BOOL CDialog::BuildAndInitialise()
         m_built = true;
     }
     m_ended = false;
-    m_destroyed = false;
     if (OnInitDialog())
         FocusFirstTabStop();
     if (!m_ended && !isVisible() && !testAttribute(Qt::WA_Moved)) {
@@ -205,7 +204,6 @@ void CDialog::EndDialog(int result)
 BOOL CDialog::DestroyWindow()
 {
     hide();
-    m_destroyed = true;
     return TRUE;
 }
 
