@@ -23,7 +23,6 @@ public:
     std::string GetPathName() const { return m_pathName; }
     int GetFileOffset() const { return m_fileOffset; }
 
-    std::string GetCurrentDirectory() const { return m_currentDir; }
     // Opens this directory in the directory list, as a double click does.
     void ChangeDirectory(const std::string& directory);
 

@@ -109,30 +109,11 @@ int CListBox::GetCurSel() const
     return selected.isEmpty() ? LB_ERR : list->row(selected.first());
 }
 
-int CListBox::SetCurSel(int index)
-{
-    QListWidget* list = ListWidget();
-    if (!list)
-        return LB_ERR;
-    if (index < 0 || index >= list->count()) {
-        list->clearSelection();
-        return LB_ERR;
-    }
-    list->setCurrentRow(index);
-    return index;
-}
-
 void CListBox::GetText(int index, std::string& text) const
 {
     QListWidget* list = ListWidget();
     if (list && index >= 0 && index < list->count())
         text = list->item(index)->text().toLocal8Bit().toStdString();
-}
-
-int CListBox::GetCount() const
-{
-    QListWidget* list = ListWidget();
-    return list ? list->count() : LB_ERR;
 }
 
 QListWidget* CListBox::ListWidget() const

@@ -56,9 +56,7 @@ public:
     // selected item leaves nothing selected.
     int DeleteString(UINT index);
     int GetCurSel() const;
-    int SetCurSel(int index);
     void GetText(int index, std::string& text) const;
-    int GetCount() const;
     QListWidget* ListWidget() const;
 
 protected:
