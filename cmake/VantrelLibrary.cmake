@@ -10,3 +10,23 @@ function(vantrel_library name)
   target_link_libraries(${name} PUBLIC ${ARGN})
   set_target_properties(${name} PROPERTIES AUTOMOC ON)
 endfunction()
+
+# vantrel_library_sees(<name> <path>...): the library's own #include lines find
+# only these folders and headers of the tree, through a view of links in the
+# build tree, so that an include of anything else fails to compile.
+function(vantrel_library_sees name)
+  set(view ${CMAKE_CURRENT_BINARY_DIR}/${name}_includes)
+  # Links from an earlier configure go first (unlinked, never followed).
+  file(GLOB_RECURSE old_links LIST_DIRECTORIES true ${view}/*)
+  foreach(link ${old_links})
+    if(IS_SYMLINK ${link})
+      file(REMOVE ${link})
+    endif()
+  endforeach()
+  foreach(path ${ARGN})
+    get_filename_component(parent ${view}/${path} DIRECTORY)
+    file(MAKE_DIRECTORY ${parent})
+    file(CREATE_LINK ${CMAKE_SOURCE_DIR}/${path} ${view}/${path} SYMBOLIC)
+  endforeach()
+  set_property(TARGET ${name} PROPERTY INCLUDE_DIRECTORIES ${view})
+endfunction()

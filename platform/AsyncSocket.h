@@ -1,7 +1,7 @@
 #pragma once
 // A non-blocking IPv4 UDP socket whose "a datagram is waiting" notifications
-// arrive as OnReceive calls on the UI thread, in the manner of the
-// framework's CAsyncSocket.
+// arrive as OnReceive calls on the UI thread, in the manner of the Microsoft
+// Foundation Classes' (MFC) CAsyncSocket.
 #include "platform/WinTypes.h"
 
 #include <netinet/in.h>

@@ -1,5 +1,6 @@
 #pragma once
-// The framework's modal message box: warning icon, one OK button, the
+// The modal message box of the Microsoft Foundation Classes' (MFC)
+// AfxMessageBox: warning icon, one OK button, the
 // program's name as caption. It runs a nested event loop, so sockets and
 // timers go on being served while it is open. Every text also goes to the
 // record on standard error as "vantrel: message: <text>".

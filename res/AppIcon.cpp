@@ -1,6 +1,7 @@
 #include "res/AppIcon.h"
 
 #include "res/AppIcon.xpm"
+#include "res/ResourceIds.h"
 
 QImage LoadAppIconImage()
 {
@@ -15,4 +16,9 @@ QPixmap LoadAppIconPixmap()
 QIcon LoadAppIcon()
 {
     return QIcon(LoadAppIconPixmap());
+}
+
+QPixmap LoadIconPixmap(int iconId)
+{
+    return iconId == IDR_MAINFRAME ? LoadAppIconPixmap() : QPixmap();
 }

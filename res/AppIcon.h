@@ -8,3 +8,6 @@
 QImage LoadAppIconImage();
 QPixmap LoadAppIconPixmap();
 QIcon LoadAppIcon();
+// The icon resource with this id, as a dialog template's static icon names
+// it; a null pixmap when there is none.
+QPixmap LoadIconPixmap(int iconId);

@@ -3,7 +3,7 @@
 // a failed read gives the default, a failed write is lost. A reader given a
 // failure slot notes there the first error that was not mere absence, so that
 // a caller can tell a store it could not read from one that is still empty.
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 
 #include <string>
 

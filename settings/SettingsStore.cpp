@@ -16,7 +16,7 @@ std::string EntryName(std::size_t index) { return "ReadirRoot-" + std::to_string
 
 }  // namespace
 
-bool LoadSettings(const CSettingsFields& fields) {
+bool ReadSettingsFromRegistry(const CSettingsFields& fields) {
   LONG failure = ERROR_SUCCESS;
   HKEY key = OpenSettingsKey(&failure);
   fields.writeDir = ReadRegString(key, kSettingsKey, "WriteDir", "", &failure);
@@ -37,7 +37,7 @@ bool LoadSettings(const CSettingsFields& fields) {
   return false;
 }
 
-void SaveSettings(const CSettingsFields& fields) {
+void WriteSettingsToRegistry(const CSettingsFields& fields) {
   HANDLE transaction = CreateTransaction(nullptr, nullptr, 0, 0, 0, 0, nullptr);
   HKEY key = OpenSettingsKeyTransacted(transaction);
   WriteRegString(key, kSettingsKey, "WriteDir", fields.writeDir.c_str());

@@ -15,7 +15,7 @@ struct CSettingsFields {
 // the store could not be read for any reason but the settings' absence
 // (another program holding it past the wait, a damaged or unreadable file):
 // the fields then hold the defaults, and should not be saved over the store.
-bool LoadSettings(const CSettingsFields& fields);
+bool ReadSettingsFromRegistry(const CSettingsFields& fields);
 // Writes the four fields in one transaction: when another program holds the
 // store past the wait, nothing is written.
-void SaveSettings(const CSettingsFields& fields);
+void WriteSettingsToRegistry(const CSettingsFields& fields);

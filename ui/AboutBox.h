@@ -1,6 +1,6 @@
 #pragma once
 // The About box: the program's name, version and icon (template 100).
-#include "ui/Dialog.h"
+#include "ui/dialog/Dialog.h"
 
 class CAboutBox : public CDialog {
     Q_OBJECT

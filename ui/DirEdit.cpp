@@ -2,9 +2,9 @@
 
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
-#include "ui/DataExchange.h"
+#include "ui/dialog/DataExchange.h"
 #include "ui/DirChooser.h"
-#include "ui/TemplateLoader.h"
+#include "ui/dialog/TemplateLoader.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -80,7 +80,7 @@ void CDirEdit::OnBrowse()
 {
     std::string path = GetWindowText();
     CDirChooser chooser;
-    if (chooser.ChooseDirectory(path, GetSafeHwnd(), m_nOptions & 1, m_strTitle))
+    if (chooser.ChooseDirectory(path, GetSafeHwnd(), (m_nOptions & kForceLegacyDialog) != 0, m_strTitle))
         SetWindowText(path);
 }
 

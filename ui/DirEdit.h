@@ -1,7 +1,7 @@
 #pragma once
 // A read-only directory field with a "..." browse button against its right
 // edge; a click opens the directory chooser from the field's text.
-#include "ui/Controls.h"
+#include "ui/dialog/Controls.h"
 
 #include <QObject>
 #include <string>
@@ -29,6 +29,9 @@ private:
 
 class CDirEdit : public CEdit {
 public:
+    // The one option bit: always use the legacy directory dialog.
+    static constexpr int kForceLegacyDialog = 1;
+
     // Takes over an existing edit control and creates the button; FALSE when
     // the control is missing, not an edit control or not read-only.
     BOOL SubclassEdit(QWidget* control);
@@ -36,13 +39,9 @@ public:
     void SetOptions(int nOptions, const std::string& strTitle);
     void OnBrowse();
 
-    CDirBrowseButton& BrowseButton() { return m_browseButton; }
-    int GetOptions() const { return m_nOptions; }
-    const std::string& GetTitle() const { return m_strTitle; }
-
 private:
     CDirBrowseButton m_browseButton;
-    int m_nOptions = 0; // bit 0: always use the legacy directory dialog
+    int m_nOptions = 0;
     std::string m_strTitle;
 };
 

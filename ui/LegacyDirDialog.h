@@ -2,7 +2,7 @@
 // The old-style save dialog reshaped into a directory picker (template
 // 1536): the file controls are hidden, the hidden file name holds "Junk",
 // and the caller cuts the directory out of the returned full name.
-#include "ui/Dialog.h"
+#include "ui/dialog/Dialog.h"
 
 #include <string>
 
@@ -23,13 +23,11 @@ public:
     std::string GetPathName() const { return m_pathName; }
     int GetFileOffset() const { return m_fileOffset; }
 
-    std::string GetCurrentDirectory() const { return m_currentDir; }
     // Opens this directory in the directory list, as a double click does.
     void ChangeDirectory(const std::string& directory);
 
     BOOL OnInitDialog() override;
     void OnOK() override;
-    BOOL IsFirstPaintPending() const { return m_bFirstPaint; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -4,9 +4,9 @@
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 #include "ui/AboutBox.h"
-#include "ui/DataExchange.h"
+#include "ui/dialog/DataExchange.h"
 #include "ui/DirChooser.h"
-#include "ui/SystemMenu.h"
+#include "ui/dialog/SystemMenu.h"
 
 #include <algorithm>
 
@@ -23,13 +23,13 @@ CServerDlg::CServerDlg(UINT port)
 
 void CServerDlg::LoadSettings()
 {
-    m_settingsUnreadable = !::LoadSettings(Fields());
+    m_settingsUnreadable = !ReadSettingsFromRegistry(Fields());
 }
 
 void CServerDlg::SaveSettings()
 {
     if (!m_settingsUnreadable)
-        ::SaveSettings(Fields());
+        WriteSettingsToRegistry(Fields());
 }
 
 CSettingsFields CServerDlg::Fields()

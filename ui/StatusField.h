@@ -5,12 +5,13 @@
 // takes each text at once but shows the newest at most every kRepaintMs: a
 // text after a quiet spell appears at once, a burst appears as its last text
 // shortly after.
-#include "ui/Controls.h"
+#include "server/StatusLine.h"
+#include "ui/dialog/Controls.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
 
-class CStatusField : public CEdit {
+class CStatusField : public CEdit, public CStatusLine {
 public:
     static constexpr int kRepaintMs = 40;
 

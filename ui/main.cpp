@@ -1,4 +1,5 @@
-// The entry point: the framework's part of start-up around CServerApp.
+// The entry point: the part of start-up that the Microsoft Foundation Classes
+// (MFC) do around an application object, here around CServerApp.
 #include "platform/DescriptorLimit.h"
 #include "platform/EventLoopChoice.h"
 #include "platform/HeadlessDisplay.h"

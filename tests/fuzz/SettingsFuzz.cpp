@@ -3,7 +3,7 @@
 // missing, foreign tables, a file of arbitrary bytes, or no file at all. The
 // search folder count stays small, so that each input costs only a few store
 // opens.
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 #include "settings/SettingsStore.h"
 #include "tests/fuzz/support/FuzzChecks.h"
 #include "tests/fuzz/support/FuzzInput.h"
@@ -237,7 +237,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     int enableWrite = 0;
     int runMinimized = 0;
     std::vector<std::string> searchDirs;
-    LoadSettings({writeDir, enableWrite, runMinimized, searchDirs});
+    ReadSettingsFromRegistry({writeDir, enableWrite, runMinimized, searchDirs});
     Require(searchDirs.size() < kMaxCount, "more search folders than the count allows");
     Require(OpenDescriptorCount() == descriptorsBefore, "the store stayed open after the load");
     return 0;

@@ -84,6 +84,13 @@ TEST(DialogTemplates, MainWindowStylesThatTheWindowDependsOn)
     EXPECT_EQ(styleOf(IDOK) & 0xF, BS_PUSHBUTTON) << "Exit is no default button";
 }
 
+TEST(AppIcon, IsFoundByItsIdAndNoOtherId)
+{
+    EXPECT_EQ(LoadIconPixmap(IDR_MAINFRAME).toImage(), LoadAppIconPixmap().toImage());
+    EXPECT_TRUE(LoadIconPixmap(IDR_MAINFRAME + 1).isNull());
+    EXPECT_TRUE(LoadIconPixmap(0).isNull());
+}
+
 TEST(AppIcon, IsOneImageOf32By32InAtMost256Colours)
 {
     const QImage image = LoadAppIconPixmap().toImage();

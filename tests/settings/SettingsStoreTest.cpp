@@ -31,12 +31,12 @@ void PrintTo(const Fields& f, std::ostream* out) {
 
 Fields Load(bool* loaded = nullptr) {
   Fields fields;
-  const bool read = LoadSettings(fields.Refs());
+  const bool read = ReadSettingsFromRegistry(fields.Refs());
   if (loaded != nullptr) *loaded = read;
   return fields;
 }
 
-void Save(Fields fields) { SaveSettings(fields.Refs()); }
+void Save(Fields fields) { WriteSettingsToRegistry(fields.Refs()); }
 
 Bytes Dword(DWORD number) {
   return {static_cast<BYTE>(number), static_cast<BYTE>(number >> 8),

@@ -114,7 +114,6 @@ TEST_F(DirChooserTest, LegacyDialogShowsOnlyTheDirectoryControls)
         auto* list = qobject_cast<QListWidget*>(dialog->GetDlgItem(lst2));
         QDir().mkpath(VANTREL_BINARY_DIR "/shots");
         dialog->grab().save(VANTREL_BINARY_DIR "/shots/legacy-directory-dialog.png");
-        EXPECT_FALSE(dialog->IsFirstPaintPending());
         EXPECT_EQ(list->currentRow(), 0) << "the first paint selects the first entry";
         list->setCurrentRow(2);
         dialog->grab();
@@ -123,7 +122,7 @@ TEST_F(DirChooserTest, LegacyDialogShowsOnlyTheDirectoryControls)
         const auto subdirectory = list->findItems("b", Qt::MatchEndsWith);
         ASSERT_EQ(subdirectory.size(), 1);
         emit list->itemDoubleClicked(subdirectory.first());
-        EXPECT_EQ(dialog->GetCurrentDirectory(), Dir("a/b")) << "a double click opens an entry";
+        EXPECT_EQ(qobject_cast<QLabel*>(dialog->GetDlgItem(stc1))->text().toStdString(), Dir("a/b")) << "a double click opens an entry";
     });
     std::string path = Dir("a");
     EXPECT_FALSE(CDirChooser().ChooseDirectory(path, nullptr, TRUE, "Choose Write Directory"));
@@ -170,7 +169,7 @@ TEST(LegacyDirDialog, EnterInTheListOpensTheHighlightedDirectoryThenReturnsJunkI
     pressEnter();
     EXPECT_EQ(dialog.result(), 0) << "still open";
     const std::string sub = temp.path().toStdString() + "/sub";
-    EXPECT_EQ(dialog.GetCurrentDirectory(), sub);
+    EXPECT_EQ(qobject_cast<QLabel*>(dialog.GetDlgItem(stc1))->text().toStdString(), sub);
 
     pressEnter();
     EXPECT_EQ(dialog.result(), IDOK);

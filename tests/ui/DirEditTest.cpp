@@ -3,11 +3,11 @@
 #include "platform/MessageBox.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
-#include "ui/DataExchange.h"
-#include "ui/Dialog.h"
+#include "ui/dialog/DataExchange.h"
+#include "ui/dialog/Dialog.h"
 #include "ui/DirChooser.h"
 #include "ui/DirEdit.h"
-#include "ui/TemplateLoader.h"
+#include "ui/dialog/TemplateLoader.h"
 
 #include <QApplication>
 #include <QDir>
@@ -60,6 +60,14 @@ protected:
         AfxSetMessageBoxSeam({});
         SetDirectoryDialogSeam({});
         ClearResStringOverrides();
+    }
+
+    // Whether a click now opens the legacy dialog, and with which title.
+    std::pair<bool, std::string> BrowseWith(CDirEdit& field)
+    {
+        field.OnBrowse();
+        const DirectoryDialogRequest& request = m_requests.back();
+        return {request.kind == DirectoryDialogKind::Legacy, request.title};
     }
 
     std::vector<std::string> m_boxes;
@@ -189,14 +197,13 @@ TEST_F(DirEditTest, EveryExchangeStoresOptionsAndTitleWithoutASecondButton)
 {
     FieldDialog dialog;
     ASSERT_TRUE(dialog.Create());
-    EXPECT_EQ(dialog.m_field.GetTitle(), "Choose Write Directory");
-    const std::pair<BOOL, int> exchanges[] = {{TRUE, 1}, {FALSE, 0}, {TRUE, 3}};
+    EXPECT_EQ(BrowseWith(dialog.m_field), std::make_pair(false, std::string("Choose Write Directory")));
+    const std::pair<BOOL, int> exchanges[] = {{TRUE, 1}, {FALSE, 0}, {TRUE, 3}, {FALSE, 2}};
     for (const auto& [save, options] : exchanges) {
         dialog.m_options = options;
         dialog.m_title = "title " + std::to_string(options);
         EXPECT_TRUE(dialog.UpdateData(save));
-        EXPECT_EQ(dialog.m_field.GetOptions(), options);
-        EXPECT_EQ(dialog.m_field.GetTitle(), dialog.m_title);
+        EXPECT_EQ(BrowseWith(dialog.m_field), std::make_pair((options & 1) != 0, dialog.m_title)) << options;
     }
     int buttons = 0;
     for (QWidget* child : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
@@ -212,16 +219,17 @@ TEST_F(DirEditTest, SaveBeforeTheFirstLoadDoesNotTakeTheControlOver)
         {
             UpdateData(TRUE);
             m_boundBeforeLoad = m_field.GetSafeHwnd() != nullptr;
-            m_optionsStored = m_field.GetTitle() == m_title;
+            m_field.OnBrowse();
             return CDialog::OnInitDialog();
         }
         bool m_boundBeforeLoad = true;
-        bool m_optionsStored = false;
     };
     SavingFirstDialog dialog;
+    dialog.m_title = "stored by the save";
     ASSERT_TRUE(dialog.Create());
     EXPECT_FALSE(dialog.m_boundBeforeLoad);
-    EXPECT_TRUE(dialog.m_optionsStored);
+    ASSERT_EQ(m_requests.size(), 1u);
+    EXPECT_EQ(m_requests[0].title, "stored by the save");
     EXPECT_NE(dialog.Button(), nullptr);
 }
 

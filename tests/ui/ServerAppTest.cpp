@@ -36,7 +36,7 @@ struct Settings {
 Settings Stored()
 {
     Settings settings;
-    LoadSettings(settings.Fields());
+    ReadSettingsFromRegistry(settings.Fields());
     return settings;
 }
 
@@ -74,7 +74,7 @@ TEST_F(ServerAppTest, TheApplicationNameIsTheExecutablesFileNameWithoutDirectory
 TEST_F(ServerAppTest, LoadsBeforeTheWindowAndSavesAfterASessionEndWithTheAboutBoxOpen)
 {
     Settings provisioned{MakeDir("uploads"), 1, 0, {MakeDir("a"), MakeDir("b")}};
-    SaveSettings(provisioned.Fields());
+    WriteSettingsToRegistry(provisioned.Fields());
     CServerApp app(0);
 
     const BOOL result = Run(app, [](CServerDlg& window) {
@@ -116,7 +116,7 @@ TEST_F(ServerAppTest, AStoreHeldByAnotherProgramAtTheStartLosesNoSetting)
     Settings provisioned{MakeDir("uploads"), 0, 0, {MakeDir("a")}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        SaveSettings(provisioned.Fields());
+        WriteSettingsToRegistry(provisioned.Fields());
         CSqliteSession session(StoreFile(), c.held);
         ASSERT_TRUE(session.Holding());
         CServerApp app(0);

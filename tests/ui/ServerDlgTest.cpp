@@ -6,7 +6,7 @@
 
 #include "res/ResourceIds.h"
 #include "ui/ServerDlg.h"
-#include "ui/SystemMenu.h"
+#include "ui/dialog/SystemMenu.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -124,7 +124,7 @@ TEST_F(ServerDlgTest, SaveDirectionRunsOnEnableWritesOnANewWriteDirectoryAndAtTh
     const int result = RunModal(m_dlg, [&] {
         Click(IDC_ENABLE_WRITE);
         EXPECT_EQ(m_dlg.m_enableWrite, 1);
-        m_dlg.m_writeDirEdit.BrowseButton().Button()->click();
+        Click(IDC_BROWSE);
         EXPECT_EQ(m_dlg.m_writeDir, chosen);
         ExpectShowsItsStart(Field(IDC_WRITE_DIR));
         Click(IDC_RUN_MINIMIZED);
@@ -172,7 +172,7 @@ TEST_F(ServerDlgTest, EveryWayOfClosingLeavesTheControlsFinalStateInTheMembers)
         EXPECT_EQ(result, c.result);
         EXPECT_EQ(dlg.m_enableWrite, 1);
         EXPECT_EQ(dlg.m_runMinimized, 1);
-        EXPECT_TRUE(dlg.IsWindowDestroyed());
+        EXPECT_FALSE(dlg.isVisible()) << "destroyed";
     }
 }
 
@@ -204,7 +204,7 @@ TEST_F(ServerDlgTest, WriteSettingsTakeEffectFromTheNextRequest)
     EXPECT_EQ(ReadFile(first + "/up.bin"), data);
 
     m_choices.push_back(second);
-    m_dlg.m_writeDirEdit.BrowseButton().Button()->click();
+    Click(IDC_BROWSE);
     EXPECT_EQ(client.Upload("up.bin", "later"), 0);
     EXPECT_EQ(ReadFile(second + "/up.bin"), "later");
 

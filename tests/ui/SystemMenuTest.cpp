@@ -6,7 +6,7 @@
 #include "res/StringTable.h"
 #include "ui/AboutBox.h"
 #include "ui/ServerDlg.h"
-#include "ui/SystemMenu.h"
+#include "ui/dialog/SystemMenu.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -18,17 +18,20 @@ namespace {
 
 class SystemMenuTest : public WindowFixture {
 protected:
-    static std::vector<std::string> Entries(CSystemMenu& menu)
+    // The system menu's popup, the one menu the window owns.
+    static QMenu& Popup(CServerDlg& dlg) { return *dlg.findChild<QMenu*>(); }
+
+    static std::vector<std::string> Entries(QMenu& menu)
     {
         std::vector<std::string> entries;
-        for (QAction* action : menu.Menu().actions())
+        for (QAction* action : menu.actions())
             entries.push_back(action->isSeparator() ? "-" : action->text().toStdString());
         return entries;
     }
 
-    static QAction* Entry(CSystemMenu& menu, UINT id)
+    static QAction* Entry(QMenu& menu, UINT id)
     {
-        for (QAction* action : menu.Menu().actions())
+        for (QAction* action : menu.actions())
             if (!action->isSeparator() && action->data().toUInt() == id)
                 return action;
         return nullptr;
@@ -71,10 +74,10 @@ TEST_F(SystemMenuTest, StringOneHundredOneAddsASeparatorAndTheAboutEntry)
             SetResStringOverride(IDS_ABOUTBOX, "");
         CServerDlg dlg(0);
         ASSERT_TRUE(dlg.Create());
-        CSystemMenu* menu = GetSystemMenu(&dlg);
-        ASSERT_NE(menu, nullptr);
-        EXPECT_EQ(Entries(*menu), c.entries);
-        EXPECT_EQ(Entry(*menu, IDM_ABOUTBOX) != nullptr, !c.blankString);
+        ASSERT_NE(GetSystemMenu(&dlg), nullptr);
+        QMenu& menu = Popup(dlg);
+        EXPECT_EQ(Entries(menu), c.entries);
+        EXPECT_EQ(Entry(menu, IDM_ABOUTBOX) != nullptr, !c.blankString);
     }
 }
 
@@ -82,7 +85,7 @@ TEST_F(SystemMenuTest, CommandsGoToOnSysCommandWhereTheAboutTestIgnoresTheLowBit
 {
     CServerDlg dlg(0);
     ASSERT_TRUE(dlg.Create());
-    CSystemMenu* menu = GetSystemMenu(&dlg);
+    QMenu* menu = &Popup(dlg);
 
     EXPECT_TRUE(OpensTheAboutBox(dlg, [&] { Entry(*menu, IDM_ABOUTBOX)->trigger(); }));
     EXPECT_TRUE(OpensTheAboutBox(dlg, [&] { dlg.OnSysCommand(IDM_ABOUTBOX | 0x000F); }));
@@ -93,7 +96,7 @@ TEST_F(SystemMenuTest, CommandsGoToOnSysCommandWhereTheAboutTestIgnoresTheLowBit
     Entry(*menu, SC_RESTORE)->trigger();
     EXPECT_FALSE(dlg.IsIconic());
 
-    const int result = RunModal(dlg, [&] { Entry(*GetSystemMenu(&dlg), SC_CLOSE)->trigger(); });
+    const int result = RunModal(dlg, [&] { Entry(Popup(dlg), SC_CLOSE)->trigger(); });
     EXPECT_EQ(result, IDCANCEL);
 }
 
@@ -101,13 +104,13 @@ TEST_F(SystemMenuTest, AltSpaceAndARightClickOnTheBackgroundOpenThePopup)
 {
     CServerDlg dlg(0);
     ASSERT_TRUE(dlg.Create());
-    QMenu& popup = GetSystemMenu(&dlg)->Menu();
+    QMenu& popup = Popup(dlg);
 
     QKeyEvent altSpace(QEvent::KeyPress, Qt::Key_Space, Qt::AltModifier);
     QApplication::sendEvent(&dlg, &altSpace);
     EXPECT_TRUE(popup.isVisible());
-    EXPECT_FALSE(Entry(*GetSystemMenu(&dlg), SC_RESTORE)->isEnabled());
-    EXPECT_TRUE(Entry(*GetSystemMenu(&dlg), SC_MINIMIZE)->isEnabled());
+    EXPECT_FALSE(Entry(Popup(dlg), SC_RESTORE)->isEnabled());
+    EXPECT_TRUE(Entry(Popup(dlg), SC_MINIMIZE)->isEnabled());
     popup.close();
 
     const QPoint background(2, dlg.height() - 2);

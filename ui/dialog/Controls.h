@@ -1,8 +1,8 @@
 #pragma once
 // Thin wrappers that bind a dialog's control widgets to members, in the
-// manner of the framework's CWnd, CEdit, CListBox and CButton.
+// manner of the Microsoft Foundation Classes' (MFC) CWnd, CEdit, CListBox and
+// CButton.
 #include "platform/WinTypes.h"
-#include "server/StatusLine.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -39,10 +39,8 @@ protected:
     QPointer<QWidget> m_hWnd;
 };
 
-// An edit control; bound to the Status field it is the status line.
-class CEdit : public CWnd, public CStatusLine {
+class CEdit : public CWnd {
 public:
-    void SetWindowText(const std::string& text) override;
     QLineEdit* LineEdit() const;
 
 protected:
@@ -58,9 +56,7 @@ public:
     // selected item leaves nothing selected.
     int DeleteString(UINT index);
     int GetCurSel() const;
-    int SetCurSel(int index);
     void GetText(int index, std::string& text) const;
-    int GetCount() const;
     QListWidget* ListWidget() const;
 
 protected:

@@ -1,7 +1,7 @@
-#include "ui/DataExchange.h"
+#include "ui/dialog/DataExchange.h"
 
-#include "ui/Controls.h"
-#include "ui/Dialog.h"
+#include "ui/dialog/Controls.h"
+#include "ui/dialog/Dialog.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

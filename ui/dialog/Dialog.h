@@ -1,8 +1,8 @@
 #pragma once
-// The framework's modal dialog built from a dialog template: data exchange,
-// command routing of the template's controls and the dialog keys of Windows
-// (Enter = IDOK unless a push button has the focus, Esc and the close box =
-// IDCANCEL).
+// A modal dialog built from a dialog template, in the manner of the Microsoft
+// Foundation Classes' (MFC) CDialog: data exchange, command routing of the
+// template's controls and the dialog keys of Windows (Enter = IDOK unless a
+// push button has the focus, Esc and the close box = IDCANCEL).
 #include "platform/WinTypes.h"
 
 #include <QDialog>
@@ -17,7 +17,6 @@ constexpr int EN_CHANGE = 0x300;
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWNORMAL = 1;
 constexpr int SW_SHOWMINIMIZED = 2;
-constexpr int SW_SHOW = 5;
 constexpr int SW_RESTORE = 9;
 
 class CDialog : public QDialog {
@@ -48,7 +47,6 @@ public:
     // Ends the dialog's window; its control widgets stay until the object
     // goes, so bound wrappers never dangle.
     virtual BOOL DestroyWindow();
-    BOOL IsWindowDestroyed() const { return m_destroyed; }
 
     QWidget* GetDlgItem(int id) const;
     int GetTemplateId() const { return m_templateId; }
@@ -92,7 +90,6 @@ private:
     int m_exchangeDepth = 0;
     bool m_built = false;
     bool m_ended = false;
-    bool m_destroyed = false;
     // Centred before the window manager framed it: the frame assumed then.
     bool m_centring = false;
     QMargins m_assumedFrame;

@@ -1,4 +1,4 @@
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 
 #include "tests/settings/support/ScratchStore.h"
 

@@ -1,4 +1,4 @@
-#include "ui/TemplateLoader.h"
+#include "ui/dialog/TemplateLoader.h"
 
 #include "res/AppIcon.h"
 #include "res/ResourceIds.h"
@@ -55,10 +55,10 @@ QWidget* CreateLabel(const CDialogControl& control, QWidget* parent)
     return label;
 }
 
-QWidget* CreateIcon(const CDialogControl&, QWidget* parent)
+QWidget* CreateIcon(const CDialogControl& control, QWidget* parent)
 {
     auto* label = new QLabel(parent);
-    label->setPixmap(LoadAppIconPixmap());
+    label->setPixmap(LoadIconPixmap(control.iconId));
     return label;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// The framework's data exchange between dialog members and controls, run in
-// either direction by CDialog::UpdateData.
+// Data exchange between dialog members and controls, in the manner of the
+// Microsoft Foundation Classes' (MFC) DDX routines, run in either direction by
+// CDialog::UpdateData.
 #include "platform/WinTypes.h"
 
 #include <string>
@@ -9,7 +10,8 @@ class CDialog;
 class CWnd;
 class QWidget;
 
-// The framework's one raised failure, caught only by CDialog::UpdateData.
+// The one raised failure, MFC's not-supported exception, caught only by
+// CDialog::UpdateData.
 class CNotSupportedException {};
 [[noreturn]] void AfxThrowNotSupportedException();
 

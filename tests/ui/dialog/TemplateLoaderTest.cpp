@@ -2,7 +2,7 @@
 // units, the widget of each control kind with the styles that matter, and
 // captions that fit their controls.
 #include "res/ResourceIds.h"
-#include "ui/TemplateLoader.h"
+#include "ui/dialog/TemplateLoader.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 
-#include "platform/RegistryPath.h"
-#include "platform/RegistryStore.h"
+#include "platform/registry/RegistryPath.h"
+#include "platform/registry/RegistryStore.h"
 
 #include <algorithm>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "platform/RegistryPath.h"
+#include "platform/registry/RegistryPath.h"
 
 std::vector<std::string> SplitKeyPath(const std::string& path) {
   std::vector<std::string> components;

@@ -1,8 +1,8 @@
-#include "ui/SystemMenu.h"
+#include "ui/dialog/SystemMenu.h"
 
 #include "res/DialogTemplates.h"
 #include "res/WindowStyles.h"
-#include "ui/Dialog.h"
+#include "ui/dialog/Dialog.h"
 
 #include <QMenu>
 

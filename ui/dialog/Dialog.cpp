@@ -1,10 +1,10 @@
-#include "ui/Dialog.h"
+#include "ui/dialog/Dialog.h"
 
 #include "platform/MessageBox.h"
 #include "res/ResourceIds.h"
-#include "ui/DataExchange.h"
-#include "ui/SystemMenu.h"
-#include "ui/TemplateLoader.h"
+#include "ui/dialog/DataExchange.h"
+#include "ui/dialog/SystemMenu.h"
+#include "ui/dialog/TemplateLoader.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -74,7 +74,6 @@ BOOL CDialog::BuildAndInitialise()
         m_built = true;
     }
     m_ended = false;
-    m_destroyed = false;
     if (OnInitDialog())
         FocusFirstTabStop();
     if (!m_ended && !isVisible() && !testAttribute(Qt::WA_Moved)) {
@@ -205,7 +204,6 @@ void CDialog::EndDialog(int result)
 BOOL CDialog::DestroyWindow()
 {
     hide();
-    m_destroyed = true;
     return TRUE;
 }
 

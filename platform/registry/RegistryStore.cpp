@@ -1,7 +1,7 @@
-#include "platform/RegistryStore.h"
+#include "platform/registry/RegistryStore.h"
 
-#include "platform/Registry.h"
-#include "platform/RegistryPath.h"
+#include "platform/registry/Registry.h"
+#include "platform/registry/RegistryPath.h"
 
 #include <sqlite3.h>
 #include <sys/stat.h>

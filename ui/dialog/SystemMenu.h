@@ -33,7 +33,6 @@ public:
     BOOL AppendMenu(UINT flags, UINT_PTR id = 0, const std::string& text = {});
     // Opens the popup at a global position and returns at once.
     void Popup(const QPoint& globalPos);
-    QMenu& Menu() { return *m_menu; }
 
 private:
     void AddCommand(UINT id, const QString& text);

@@ -1,6 +1,6 @@
-#include "ui/Controls.h"
+#include "ui/dialog/Controls.h"
 
-#include "ui/TemplateLoader.h"
+#include "ui/dialog/TemplateLoader.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -58,12 +58,6 @@ std::string CWnd::GetWindowText() const
     return value.toLocal8Bit().toStdString();
 }
 
-// The one overrider of CWnd's and CStatusLine's SetWindowText.
-void CEdit::SetWindowText(const std::string& text)
-{
-    CWnd::SetWindowText(text);
-}
-
 QLineEdit* CEdit::LineEdit() const
 {
     return qobject_cast<QLineEdit*>(m_hWnd.data());
@@ -115,30 +109,11 @@ int CListBox::GetCurSel() const
     return selected.isEmpty() ? LB_ERR : list->row(selected.first());
 }
 
-int CListBox::SetCurSel(int index)
-{
-    QListWidget* list = ListWidget();
-    if (!list)
-        return LB_ERR;
-    if (index < 0 || index >= list->count()) {
-        list->clearSelection();
-        return LB_ERR;
-    }
-    list->setCurrentRow(index);
-    return index;
-}
-
 void CListBox::GetText(int index, std::string& text) const
 {
     QListWidget* list = ListWidget();
     if (list && index >= 0 && index < list->count())
         text = list->item(index)->text().toLocal8Bit().toStdString();
-}
-
-int CListBox::GetCount() const
-{
-    QListWidget* list = ListWidget();
-    return list ? list->count() : LB_ERR;
 }
 
 QListWidget* CListBox::ListWidget() const

@@ -4,7 +4,7 @@
 // with Begin, every change is its own transaction, written through before the
 // call returns; between calls the connection then holds no lock, so other
 // programs may read and write the file.
-#include "platform/SqliteStatement.h"
+#include "platform/registry/SqliteStatement.h"
 #include "platform/WinTypes.h"
 
 #include <sys/types.h>
