@@ -1,3 +1,10 @@
+# vantrel_sees_tree(<target>): the target's #include lines name files from the
+# top of the tree, as "server/TftpSocket.h" does. Given to each target that
+# needs it, not to all, so that a library can be given a narrower view.
+function(vantrel_sees_tree target)
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR})
+endfunction()
+
 # vantrel_library(<name> <deps>...): a static library of every .cpp file in the
 # calling folder, except main.cpp, which belongs to an executable.
 function(vantrel_library name)
@@ -8,6 +15,7 @@ function(vantrel_library name)
   endif()
   add_library(${name} STATIC ${sources})
   target_link_libraries(${name} PUBLIC ${ARGN})
+  vantrel_sees_tree(${name})
   set_target_properties(${name} PROPERTIES AUTOMOC ON)
 endfunction()
 
