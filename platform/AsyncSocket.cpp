@@ -103,6 +103,30 @@ int CAsyncSocket::SendTo(const void* buf, int len, const sockaddr* to, int toLen
     return static_cast<int>(sendmsg(m_socket, &message, flags));
 }
 
+// The kernel's own choice of source address towards peer, learnt from a
+// throwaway socket that is connected, which sends nothing.
+static bool KernelSourceFor(const sockaddr_in& peer, in_addr* source)
+{
+    const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    sockaddr_in chosen{};
+    socklen_t length = sizeof chosen;
+    const bool known = connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0
+        && getsockname(fd, reinterpret_cast<sockaddr*>(&chosen), &length) == 0;
+    ::close(fd);
+    *source = chosen.sin_addr;
+    return known;
+}
+
+in_addr CAsyncSocket::SourceToName(const sockaddr_in& peer, in_addr local) const
+{
+    in_addr chosen{};
+    if (KernelSourceFor(peer, &chosen) && chosen.s_addr == local.s_addr)
+        return in_addr{htonl(INADDR_ANY)};
+    return local;
+}
+
 void CAsyncSocket::Close()
 {
     delete m_notifier;

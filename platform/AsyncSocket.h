@@ -28,6 +28,10 @@ public:
     // Sent from the local address given, so that a reply leaves from the
     // address its request was sent to; INADDR_ANY lets the kernel choose.
     int SendTo(const void* buf, int len, const sockaddr* to, int toLen, int flags = 0, in_addr local = {});
+    // The local address that datagrams to peer must be sent from so that they
+    // leave from local: INADDR_ANY when the kernel picks local by itself,
+    // which spares SendTo the cost of naming it on every datagram.
+    in_addr SourceToName(const sockaddr_in& peer, in_addr local) const;
     void Close();
     // The bound port in host order, 0 without a socket.
     unsigned short GetLocalPort() const;

@@ -40,7 +40,7 @@ CTransfer* CTftpSocket::AddTransfer(std::FILE* file, bool isWrite, const std::st
     t->block = isWrite ? 0 : 1;
     t->isWrite = isWrite ? 1 : 0;
     t->peer = source;
-    t->local = local;
+    t->local = SourceToName(source, local);
     t->name = name;
     t->started = MonotonicSeconds();
     t->next = m_head;

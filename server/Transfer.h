@@ -26,8 +26,9 @@ struct CTransfer {
     // Read: the file offset of block `block`'s data. Kept apart from the
     // 16-bit block number, which wraps on files of more than 65535 blocks.
     off_t blockOffset = 0;
-    // The address the request was sent to: every datagram of the transfer
-    // leaves from it, as clients behind a firewall or NAT expect.
+    // The address the request was sent to, which every datagram of the
+    // transfer leaves from, as clients behind a firewall or NAT expect;
+    // INADDR_ANY when the kernel would choose that address anyway.
     in_addr local{};
     UploadFile upload; // write: the temporary file that becomes the target
     // For the record of transfers: the name as received, when the request

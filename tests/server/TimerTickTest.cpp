@@ -13,19 +13,6 @@ static void Tick(ServiceHarness& service, int count = 1)
         service.server.OnTimerTick();
 }
 
-// Lowers the soft limit of open descriptors while it lives.
-struct DescriptorLimit {
-    explicit DescriptorLimit(rlim_t limit)
-    {
-        getrlimit(RLIMIT_NOFILE, &saved);
-        rlimit lowered = saved;
-        lowered.rlim_cur = limit;
-        setrlimit(RLIMIT_NOFILE, &lowered);
-    }
-    ~DescriptorLimit() { setrlimit(RLIMIT_NOFILE, &saved); }
-    rlimit saved{};
-};
-
 static int OpenFileCount()
 {
     auto fds = std::filesystem::directory_iterator("/proc/self/fd");
@@ -172,7 +159,7 @@ TEST(TimerTick, BurstOfSilentRequestsIsLetGoAndServiceServesAgain)
     std::vector<std::string> replies;
     {
         StandardErrorCapture record; // thousands of lines, one per request
-        DescriptorLimit limit(filesBefore + 500);
+        SoftLimit limit(RLIMIT_NOFILE, filesBefore + 500);
         Peer silent(service.port);
         for (int i = 0; i < 3000; ++i) {
             std::string name = i % 2 ? "w" : "f";

@@ -160,27 +160,6 @@ TEST(WriteTransfer, RefusesWhenDisabledOrFileCannotBeCreated)
     EXPECT_FALSE(QFile::exists(service.root.filePath("write/w")));
 }
 
-namespace {
-// Lets files grow to no more than limit bytes while it lives.
-struct FileSizeLimit {
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        rlimit lowered = saved;
-        lowered.rlim_cur = limit;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, previousHandler);
-    }
-    rlimit saved{};
-    void (*previousHandler)(int);
-};
-} // namespace
-
 TEST(WriteTransfer, FailedWriteIsNeverAcknowledgedAndHarmsNothing)
 {
     ServiceHarness service;
@@ -190,8 +169,9 @@ TEST(WriteTransfer, FailedWriteIsNeverAcknowledgedAndHarmsNothing)
     ASSERT_EQ(peer.Receive(), AckPacket(0));
     std::optional<std::string> reply;
     int block = 1;
+    std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead
     {
-        FileSizeLimit limit(1000);
+        SoftLimit limit(RLIMIT_FSIZE, 1000);
         for (; block <= 4; ++block) {
             peer.Send(DataPacket(static_cast<std::uint16_t>(block), std::string(512, 'd')));
             reply = peer.Receive();

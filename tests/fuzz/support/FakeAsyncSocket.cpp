@@ -82,6 +82,11 @@ int CAsyncSocket::SendTo(const void* buf, int len, const sockaddr* to, int toLen
     return len;
 }
 
+in_addr CAsyncSocket::SourceToName(const sockaddr_in&, in_addr local) const
+{
+    return local;
+}
+
 void CAsyncSocket::Close()
 {
     m_socket = -1;

@@ -52,6 +52,20 @@ void WriteWholeFile(const std::string& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+SoftLimit::SoftLimit(int resource, rlim_t limit)
+    : m_resource(resource)
+{
+    getrlimit(resource, &m_saved);
+    rlimit lowered = m_saved;
+    lowered.rlim_cur = limit;
+    setrlimit(resource, &lowered);
+}
+
+SoftLimit::~SoftLimit()
+{
+    setrlimit(m_resource, &m_saved);
+}
+
 StandardErrorCapture::StandardErrorCapture()
     : m_saved(dup(STDERR_FILENO))
 {

@@ -13,6 +13,7 @@
 #include <memory>
 #include <netinet/in.h>
 #include <optional>
+#include <sys/resource.h>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,17 @@ void RunSetup(const QString& program, const QStringList& arguments);
 
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& bytes);
+
+// Lowers a soft resource limit of this process while it lives.
+class SoftLimit {
+public:
+    SoftLimit(int resource, rlim_t limit);
+    ~SoftLimit();
+
+private:
+    int m_resource;
+    rlimit m_saved{};
+};
 
 // Collects what is written to standard error while it lives.
 class StandardErrorCapture {
