@@ -14,6 +14,8 @@ constexpr DWORD kButtonStyle = kChild | BS_PUSHBUTTON | WS_TABSTOP;
 constexpr DWORD kCheckBoxStyle = kChild | BS_AUTOCHECKBOX | WS_TABSTOP;
 constexpr DWORD kLabelStyle = kChild | SS_LEFT | WS_GROUP;
 
+// The templates keep the layout of a resource script: one line a control.
+// clang-format off
 const CDialogTemplate kMainWindow = {
     IDD_VANTREL_DIALOG, "Vantrel server",
     WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME | DS_SETFONT,
@@ -66,6 +68,7 @@ const CDialogTemplate kLegacyDirDialog = {
         {chx1, ControlKind::CheckBox, "&Read Only", 0x50030003, 145, 68, 50, 12},
     },
 };
+// clang-format on
 
 } // namespace
 
