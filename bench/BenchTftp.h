@@ -67,7 +67,7 @@ public:
         const int fd = open(path.c_str(), O_RDONLY);
         if (fd < 0)
             return false;
-        struct stat status {};
+        struct stat status = {};
         bool opened = fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
         if (opened && status.st_size > 0) {
             void* bytes = mmap(nullptr, static_cast<std::size_t>(status.st_size), PROT_READ, MAP_PRIVATE, fd, 0);

@@ -47,8 +47,8 @@ int main(int argc, char** argv)
     for (;;) {
         char request[516] = {};
         Peer client;
-        const ssize_t n = recvfrom(fd, request, sizeof request - 1, 0,
-                                   reinterpret_cast<sockaddr*>(&client.address), &client.length);
+        const ssize_t n = recvfrom(fd, request, sizeof request - 1, 0, reinterpret_cast<sockaddr*>(&client.address),
+                                   &client.length);
         if (n < 4 || Word(request) != kReadRequest || std::strchr(request + 2, '/'))
             continue;
         MappedFile file;

@@ -22,8 +22,8 @@ int main(int argc, char** argv)
     for (;;) {
         char packet[516];
         Peer from;
-        const ssize_t n = recvfrom(fd, packet, sizeof packet, 0, reinterpret_cast<sockaddr*>(&from.address),
-                                   &from.length);
+        const ssize_t n
+            = recvfrom(fd, packet, sizeof packet, 0, reinterpret_cast<sockaddr*>(&from.address), &from.length);
         if (n >= 2 && Word(packet) == kReadRequest)
             next = 0;
         if (next <= last)

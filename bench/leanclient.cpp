@@ -54,8 +54,7 @@ void SendRequest(int fd, const std::string& name)
 std::size_t ReceiveBlock(int fd, char* packet, std::uint16_t block, Peer& server)
 {
     Peer from;
-    const ssize_t n = recvfrom(fd, packet, kLongest, 0, reinterpret_cast<sockaddr*>(&from.address),
-                               &from.length);
+    const ssize_t n = recvfrom(fd, packet, kLongest, 0, reinterpret_cast<sockaddr*>(&from.address), &from.length);
     if (n < 0)
         Fail("nothing came for %d seconds before block %d", kSilenceSeconds, block);
     if (n >= 4 && Word(packet) == kError)

@@ -145,4 +145,6 @@ unsigned short CAsyncSocket::GetLocalPort() const
     return ntohs(local.sin_port);
 }
 
-void CAsyncSocket::OnReceive(int) {}
+void CAsyncSocket::OnReceive(int)
+{
+}

@@ -4,7 +4,7 @@
 
 BOOL RaiseDescriptorLimit()
 {
-    rlimit limit {};
+    rlimit limit{};
     if (getrlimit(RLIMIT_NOFILE, &limit) != 0)
         return FALSE;
     if (limit.rlim_cur == limit.rlim_max)

@@ -44,8 +44,8 @@ int AfxMessageBox(const std::string& text, UINT, UINT)
     // A copy, so that a seam may replace itself while it runs.
     if (MessageBoxSeam seam = Seam())
         return seam(text, AfxGetAppName());
-    QMessageBox box(QMessageBox::Warning, QString::fromLocal8Bit(AfxGetAppName()),
-                    QString::fromLocal8Bit(text), QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Warning, QString::fromLocal8Bit(AfxGetAppName()), QString::fromLocal8Bit(text),
+                    QMessageBox::Ok);
     box.exec();
     return IDOK;
 }

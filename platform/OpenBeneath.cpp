@@ -11,16 +11,12 @@ static BeneathResult ResultOf(int error)
 {
     switch (error) {
     case ENOENT:
-    case ENOTDIR:
-        return BeneathResult::Missing;
+    case ENOTDIR: return BeneathResult::Missing;
     case EXDEV:
-    case ELOOP:
-        return BeneathResult::Outside;
+    case ELOOP: return BeneathResult::Outside;
     case EMFILE:
-    case ENFILE:
-        return BeneathResult::NoDescriptors;
-    default:
-        return BeneathResult::Failed;
+    case ENFILE: return BeneathResult::NoDescriptors;
+    default: return BeneathResult::Failed;
     }
 }
 

@@ -30,8 +30,7 @@ void WriteSignalByte(int signo)
 void OnPipeReadable()
 {
     char bytes[64];
-    while (::read(g_pipe[0], bytes, sizeof bytes) > 0) {
-    }
+    while (::read(g_pipe[0], bytes, sizeof bytes) > 0) { }
     // A copy, so that onEnd may replace itself.
     const std::function<void()> onEnd = g_onEnd;
     if (onEnd)
@@ -56,7 +55,7 @@ void WatchPipe()
 
 void CatchSessionSignals()
 {
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = WriteSignalByte;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

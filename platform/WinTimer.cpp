@@ -19,7 +19,11 @@ std::map<TimerKey, QTimer*>& Timers()
 
 DWORD TickCount()
 {
-    static QElapsedTimer sinceStart = [] { QElapsedTimer t; t.start(); return t; }();
+    static QElapsedTimer sinceStart = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
     return static_cast<DWORD>(sinceStart.elapsed());
 }
 
@@ -42,8 +46,7 @@ UINT_PTR SetTimer(HWND window, UINT_PTR idEvent, UINT elapseMs, TIMERPROC proc)
     KillTimer(window, id);
     auto* timer = new QTimer;
     timer->setTimerType(Qt::PreciseTimer);
-    QObject::connect(timer, &QTimer::timeout,
-                     [window, id, proc] { proc(window, WM_TIMER, id, TickCount()); });
+    QObject::connect(timer, &QTimer::timeout, [window, id, proc] { proc(window, WM_TIMER, id, TickCount()); });
     timer->start(static_cast<int>(elapseMs));
     Timers()[{window, id}] = timer;
     return id;

@@ -6,4 +6,7 @@
 
 DWORD GetVersion();
 
-constexpr BYTE LOBYTE(DWORD value) { return static_cast<BYTE>(value & 0xFF); }
+constexpr BYTE LOBYTE(DWORD value)
+{
+    return static_cast<BYTE>(value & 0xFF);
+}

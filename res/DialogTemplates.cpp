@@ -8,7 +8,8 @@
 namespace {
 
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
-constexpr DWORD kListBoxStyle = kChild | LBS_SORT | LBS_NOTIFY | WS_VSCROLL | WS_BORDER | WS_TABSTOP | LBS_NOINTEGRALHEIGHT;
+constexpr DWORD kListBoxStyle
+    = kChild | LBS_SORT | LBS_NOTIFY | WS_VSCROLL | WS_BORDER | WS_TABSTOP | LBS_NOINTEGRALHEIGHT;
 constexpr DWORD kReadOnlyEditStyle = kChild | ES_READONLY | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
 constexpr DWORD kButtonStyle = kChild | BS_PUSHBUTTON | WS_TABSTOP;
 constexpr DWORD kCheckBoxStyle = kChild | BS_AUTOCHECKBOX | WS_TABSTOP;

@@ -13,7 +13,7 @@ struct CDialogControl {
     const char* caption; // empty for controls without text
     DWORD style;         // including WS_CHILD and WS_VISIBLE
     int x, y, w, h;
-    int iconId = 0;      // the icon resource of a static icon
+    int iconId = 0; // the icon resource of a static icon
 };
 
 struct CDialogTemplate {

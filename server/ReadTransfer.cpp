@@ -12,8 +12,8 @@
 // mean the filesystem root and is never searched; a name that leads out of a
 // directory is not in it, and the search goes on. Out of descriptors, every
 // directory would fail alike, so the search stops there.
-static std::FILE* OpenFromSearchDirs(const std::vector<std::string>& searchDirs, const std::string& name,
-                                     off_t* size, BeneathResult* result)
+static std::FILE* OpenFromSearchDirs(const std::vector<std::string>& searchDirs, const std::string& name, off_t* size,
+                                     BeneathResult* result)
 {
     for (const std::string& directory : searchDirs) {
         if (directory.empty())
@@ -65,8 +65,8 @@ void CTftpSocket::OnAck(const char* packet, const sockaddr_in& source)
     const bool finalAcked = t->eof;
     ++t->block;
     t->blockOffset += kBlockSize;
-    const std::string text = finalAcked ? std::string("Finished")
-                                        : FormatText("Sending %d of %d", acked, t->totalBlocks);
+    const std::string text
+        = finalAcked ? std::string("Finished") : FormatText("Sending %d of %d", acked, t->totalBlocks);
     if (finalAcked)
         RecordEvent(t->peer, t->name, FinishedEvent(t->bytes, t->started));
     if (SendNextBlock(t))

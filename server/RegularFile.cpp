@@ -11,7 +11,7 @@ static std::FILE* OpenRegular(int directory, const std::string& name, off_t* siz
     const int fd = OpenBeneath(directory, name, O_RDONLY | O_NONBLOCK, result);
     if (fd < 0)
         return nullptr;
-    struct stat info {};
+    struct stat info = {};
     std::FILE* file = nullptr;
     if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
         file = fdopen(fd, "rb");

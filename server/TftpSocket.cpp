@@ -32,8 +32,8 @@ CTftpSocket::~CTftpSocket()
         RemoveTransfer(m_head);
 }
 
-CTransfer* CTftpSocket::AddTransfer(std::FILE* file, bool isWrite, const std::string& name,
-                                    const sockaddr_in& source, in_addr local)
+CTransfer* CTftpSocket::AddTransfer(std::FILE* file, bool isWrite, const std::string& name, const sockaddr_in& source,
+                                    in_addr local)
 {
     auto* t = new CTransfer;
     t->file = file;

@@ -67,8 +67,8 @@ void CTftpSocket::ResendOrGiveUp(CTransfer* r)
 // unfinished temporary file go at once.
 void CTftpSocket::GiveUp(CTransfer* r)
 {
-    const std::string text = r->isWrite ? FormatText("Write Block %d fail", r->block)
-                                        : FormatText("ReSent Block %d fail", r->block);
+    const std::string text
+        = r->isWrite ? FormatText("Write Block %d fail", r->block) : FormatText("ReSent Block %d fail", r->block);
     RecordEvent(r->peer, r->name, FormatText("gave up at block %d", r->block));
     RemoveTransfer(r);
     SetStatusLine(text);

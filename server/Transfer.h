@@ -5,23 +5,23 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <string>
 #include <netinet/in.h>
+#include <string>
 #include <sys/types.h>
 
 constexpr int kReplyTimeoutTicks = 6;
 constexpr int kLifetimeTicks = 3600;
 
 struct CTransfer {
-    std::FILE* file = nullptr;   // owned; "rb" for a read, an unbuffered "wb" for a write
-    std::uint16_t block = 0;     // read: last block sent; write: last block acknowledged
+    std::FILE* file = nullptr;     // owned; "rb" for a read, an unbuffered "wb" for a write
+    std::uint16_t block = 0;       // read: last block sent; write: last block acknowledged
     std::uint16_t totalBlocks = 0; // read: file size / 512, low 16 bits, for status texts
-    std::uint16_t retries = 0;   // read: resends over the whole transfer; write: since the last DATA
-    std::int32_t eof = 0;        // read: the final, short block has been sent
+    std::uint16_t retries = 0;     // read: resends over the whole transfer; write: since the last DATA
+    std::int32_t eof = 0;          // read: the final, short block has been sent
     std::int32_t isWrite = 0;
     std::int32_t replyTimeout = kReplyTimeoutTicks;
     std::int32_t lifetime = kLifetimeTicks;
-    CTransfer* next = nullptr;   // the record created before this one
+    CTransfer* next = nullptr; // the record created before this one
     sockaddr_in peer{};
     // Read: the file offset of block `block`'s data. Kept apart from the
     // 16-bit block number, which wraps on files of more than 65535 blocks.

@@ -10,8 +10,7 @@ void RecordEvent(const sockaddr_in& client, const std::string& name, const std::
 {
     char address[INET_ADDRSTRLEN] = "?";
     inet_ntop(AF_INET, &client.sin_addr, address, sizeof address);
-    WriteRecordLine(std::string(address) + ":" + std::to_string(ntohs(client.sin_port)) + " \"" + name + "\" "
-                    + event);
+    WriteRecordLine(std::string(address) + ":" + std::to_string(ntohs(client.sin_port)) + " \"" + name + "\" " + event);
 }
 
 std::string FinishedEvent(long long bytes, double startedSeconds)

@@ -1,6 +1,5 @@
 #include "server/TransferTable.h"
 
-
 static bool SamePeer(const sockaddr_in& a, const sockaddr_in& b)
 {
     return a.sin_port == b.sin_port && a.sin_addr.s_addr == b.sin_addr.s_addr;

@@ -28,7 +28,7 @@ static std::string TemporaryName(const std::string& target)
 // rename replaces), nor missing.
 static bool TargetPermissions(int directory, const std::string& target, std::optional<mode_t>* permissions)
 {
-    struct stat info {};
+    struct stat info = {};
     if (fstatat(directory, target.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT;
     if (S_ISREG(info.st_mode))
@@ -40,12 +40,12 @@ static int CreateTemporary(UploadFile* upload, BeneathResult* result)
 {
     for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
         upload->temporary = TemporaryName(upload->target);
-        const int fd = openat(upload->directory, upload->temporary.c_str(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd
+            = openat(upload->directory, upload->temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) {
-            *result = fd >= 0 ? BeneathResult::Opened
-                              : (errno == EMFILE || errno == ENFILE ? BeneathResult::NoDescriptors
-                                                                    : BeneathResult::Failed);
+            *result = fd >= 0
+                ? BeneathResult::Opened
+                : (errno == EMFILE || errno == ENFILE ? BeneathResult::NoDescriptors : BeneathResult::Failed);
             if (fd < 0)
                 upload->temporary.clear();
             return fd;
@@ -67,7 +67,7 @@ static int OpenTargetDirectory(const std::string& writeDir, const std::string& p
 }
 
 static std::FILE* OpenTemporary(const std::string& writeDir, const std::string& name, UploadFile* upload,
-                                 BeneathResult* result)
+                                BeneathResult* result)
 {
     const std::size_t slash = name.rfind('/');
     upload->target = slash == std::string::npos ? name : name.substr(slash + 1);
@@ -99,8 +99,7 @@ static std::FILE* OpenTemporary(const std::string& writeDir, const std::string& 
     return file;
 }
 
-std::FILE* BeginUpload(const std::string& writeDir, const std::string& name, UploadFile* upload,
-                       BeneathResult* result)
+std::FILE* BeginUpload(const std::string& writeDir, const std::string& name, UploadFile* upload, BeneathResult* result)
 {
     std::FILE* file = OpenTemporary(writeDir, name, upload, result);
     if (!file)

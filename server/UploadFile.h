@@ -18,8 +18,7 @@ struct UploadFile {
 // writing, unbuffered, so that every block reaches the descriptor at once.
 // Nothing, and the reason in result, when it cannot (a target that exists as
 // anything but a regular file or a symlink is Failed); nothing is left behind.
-std::FILE* BeginUpload(const std::string& writeDir, const std::string& name, UploadFile* upload,
-                       BeneathResult* result);
+std::FILE* BeginUpload(const std::string& writeDir, const std::string& name, UploadFile* upload, BeneathResult* result);
 
 // Flushes the file to the disk, closes it and renames it over the target.
 // False when any step fails; the temporary file is then left to DiscardUpload.

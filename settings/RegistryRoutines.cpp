@@ -8,102 +8,116 @@ const char* const kBaseKeyPath = "SOFTWARE\\Corvane\\TFTP\\";
 
 // An absent key or value, or a number too long, is the stored settings' own
 // state; any other error means the store itself could not be read.
-void NoteFailure(LONG status, LONG* failure) {
-  if (failure == nullptr || *failure != ERROR_SUCCESS) return;
-  if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND && status != ERROR_MORE_DATA) {
-    *failure = status;
-  }
+void NoteFailure(LONG status, LONG* failure)
+{
+    if (failure == nullptr || *failure != ERROR_SUCCESS)
+        return;
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND && status != ERROR_MORE_DATA) {
+        *failure = status;
+    }
 }
 
 // Once the store has failed, further reads are not tried: each could wait as
 // long again for a store that another program holds.
 // With a null sub-key name the key itself is used, and nothing is opened.
-HKEY OpenForRead(HKEY key, LPCSTR subKey, LONG* failure) {
-  if (failure != nullptr && *failure != ERROR_SUCCESS) return nullptr;
-  if (subKey == nullptr) return key;
-  HKEY opened = nullptr;
-  const LONG status = RegOpenKeyExA(key, subKey, 0, KEY_ALL_ACCESS, &opened);
-  NoteFailure(status, failure);
-  return status == ERROR_SUCCESS ? opened : nullptr;
+HKEY OpenForRead(HKEY key, LPCSTR subKey, LONG* failure)
+{
+    if (failure != nullptr && *failure != ERROR_SUCCESS)
+        return nullptr;
+    if (subKey == nullptr)
+        return key;
+    HKEY opened = nullptr;
+    const LONG status = RegOpenKeyExA(key, subKey, 0, KEY_ALL_ACCESS, &opened);
+    NoteFailure(status, failure);
+    return status == ERROR_SUCCESS ? opened : nullptr;
 }
 
-void CloseAfterRead(HKEY opened, LPCSTR subKey) {
-  if (subKey != nullptr) RegCloseKey(opened);
+void CloseAfterRead(HKEY opened, LPCSTR subKey)
+{
+    if (subKey != nullptr)
+        RegCloseKey(opened);
 }
 
-void WriteValue(HKEY key, LPCSTR subKey, LPCSTR valueName, DWORD type, const BYTE* data,
-                DWORD size) {
-  HKEY opened = nullptr;
-  if (RegCreateKeyExA(key, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                      &opened, nullptr) != ERROR_SUCCESS) {
-    return;
-  }
-  RegSetValueExA(opened, valueName, 0, type, data, size);
-  RegCloseKey(opened);
+void WriteValue(HKEY key, LPCSTR subKey, LPCSTR valueName, DWORD type, const BYTE* data, DWORD size)
+{
+    HKEY opened = nullptr;
+    if (RegCreateKeyExA(key, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &opened, nullptr)
+        != ERROR_SUCCESS) {
+        return;
+    }
+    RegSetValueExA(opened, valueName, 0, type, data, size);
+    RegCloseKey(opened);
 }
 
-}  // namespace
+} // namespace
 
-HKEY OpenSettingsKey(LONG* failure) {
-  HKEY key = nullptr;
-  const LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, kBaseKeyPath, 0, nullptr,
-                                      REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
-                                      nullptr);
-  NoteFailure(status, failure);
-  return status == ERROR_SUCCESS ? key : nullptr;
+HKEY OpenSettingsKey(LONG* failure)
+{
+    HKEY key = nullptr;
+    const LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, kBaseKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                        KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    NoteFailure(status, failure);
+    return status == ERROR_SUCCESS ? key : nullptr;
 }
 
-HKEY OpenSettingsKeyTransacted(HANDLE transaction) {
-  HKEY key = nullptr;
-  if (RegCreateKeyTransactedA(HKEY_LOCAL_MACHINE, kBaseKeyPath, 0, nullptr,
-                              REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr,
-                              transaction, nullptr) != ERROR_SUCCESS) {
-    return nullptr;
-  }
-  return key;
+HKEY OpenSettingsKeyTransacted(HANDLE transaction)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyTransactedA(HKEY_LOCAL_MACHINE, kBaseKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                nullptr, &key, nullptr, transaction, nullptr)
+        != ERROR_SUCCESS) {
+        return nullptr;
+    }
+    return key;
 }
 
 // The data is cut at its first NUL, so text stored with or without a
 // terminating NUL, or with NULs inside, reads as a proper text.
-std::string ReadRegString(HKEY key, LPCSTR subKey, LPCSTR valueName, LPCSTR defaultText,
-                          LONG* failure) {
-  HKEY opened = OpenForRead(key, subKey, failure);
-  if (opened == nullptr) return defaultText;
-  DWORD size = 0;
-  LONG status = RegQueryValueExA(opened, valueName, nullptr, nullptr, nullptr, &size);
-  std::vector<BYTE> buffer(static_cast<std::size_t>(size) + 1, 0);
-  if (status == ERROR_SUCCESS) {
-    status = RegQueryValueExA(opened, valueName, nullptr, nullptr, buffer.data(), &size);
-  }
-  NoteFailure(status, failure);
-  CloseAfterRead(opened, subKey);
-  if (status != ERROR_SUCCESS) return defaultText;
-  return std::string(reinterpret_cast<const char*>(buffer.data()));
+std::string ReadRegString(HKEY key, LPCSTR subKey, LPCSTR valueName, LPCSTR defaultText, LONG* failure)
+{
+    HKEY opened = OpenForRead(key, subKey, failure);
+    if (opened == nullptr)
+        return defaultText;
+    DWORD size = 0;
+    LONG status = RegQueryValueExA(opened, valueName, nullptr, nullptr, nullptr, &size);
+    std::vector<BYTE> buffer(static_cast<std::size_t>(size) + 1, 0);
+    if (status == ERROR_SUCCESS) {
+        status = RegQueryValueExA(opened, valueName, nullptr, nullptr, buffer.data(), &size);
+    }
+    NoteFailure(status, failure);
+    CloseAfterRead(opened, subKey);
+    if (status != ERROR_SUCCESS)
+        return defaultText;
+    return std::string(reinterpret_cast<const char*>(buffer.data()));
 }
 
 // Data shorter than 4 bytes fills the low-order end; the rest stays zero.
-DWORD ReadRegDword(HKEY key, LPCSTR subKey, LPCSTR valueName, DWORD defaultNumber,
-                   LONG* failure) {
-  HKEY opened = OpenForRead(key, subKey, failure);
-  if (opened == nullptr) return defaultNumber;
-  BYTE bytes[4] = {0, 0, 0, 0};
-  DWORD size = sizeof bytes;
-  const LONG status = RegQueryValueExA(opened, valueName, nullptr, nullptr, bytes, &size);
-  NoteFailure(status, failure);
-  CloseAfterRead(opened, subKey);
-  if (status != ERROR_SUCCESS) return defaultNumber;
-  return static_cast<DWORD>(bytes[0]) | static_cast<DWORD>(bytes[1]) << 8 |
-         static_cast<DWORD>(bytes[2]) << 16 | static_cast<DWORD>(bytes[3]) << 24;
+DWORD ReadRegDword(HKEY key, LPCSTR subKey, LPCSTR valueName, DWORD defaultNumber, LONG* failure)
+{
+    HKEY opened = OpenForRead(key, subKey, failure);
+    if (opened == nullptr)
+        return defaultNumber;
+    BYTE bytes[4] = {0, 0, 0, 0};
+    DWORD size = sizeof bytes;
+    const LONG status = RegQueryValueExA(opened, valueName, nullptr, nullptr, bytes, &size);
+    NoteFailure(status, failure);
+    CloseAfterRead(opened, subKey);
+    if (status != ERROR_SUCCESS)
+        return defaultNumber;
+    return static_cast<DWORD>(bytes[0]) | static_cast<DWORD>(bytes[1]) << 8 | static_cast<DWORD>(bytes[2]) << 16
+        | static_cast<DWORD>(bytes[3]) << 24;
 }
 
-void WriteRegString(HKEY key, LPCSTR subKey, LPCSTR valueName, LPCSTR text) {
-  const std::string data(text);
-  WriteValue(key, subKey, valueName, REG_SZ, reinterpret_cast<const BYTE*>(data.data()),
-             static_cast<DWORD>(data.size()));
+void WriteRegString(HKEY key, LPCSTR subKey, LPCSTR valueName, LPCSTR text)
+{
+    const std::string data(text);
+    WriteValue(key, subKey, valueName, REG_SZ, reinterpret_cast<const BYTE*>(data.data()),
+               static_cast<DWORD>(data.size()));
 }
 
-void WriteRegDword(HKEY key, LPCSTR subKey, LPCSTR valueName, DWORD number) {
-  const BYTE bytes[4] = {static_cast<BYTE>(number), static_cast<BYTE>(number >> 8),
-                         static_cast<BYTE>(number >> 16), static_cast<BYTE>(number >> 24)};
-  WriteValue(key, subKey, valueName, REG_DWORD, bytes, sizeof bytes);
+void WriteRegDword(HKEY key, LPCSTR subKey, LPCSTR valueName, DWORD number)
+{
+    const BYTE bytes[4] = {static_cast<BYTE>(number), static_cast<BYTE>(number >> 8), static_cast<BYTE>(number >> 16),
+                           static_cast<BYTE>(number >> 24)};
+    WriteValue(key, subKey, valueName, REG_DWORD, bytes, sizeof bytes);
 }

@@ -14,10 +14,8 @@ HKEY OpenSettingsKey(LONG* failure = nullptr);
 HKEY OpenSettingsKeyTransacted(HANDLE transaction);
 
 // A null sub-key name queries key itself.
-std::string ReadRegString(HKEY key, LPCSTR subKey, LPCSTR valueName, LPCSTR defaultText,
-                          LONG* failure = nullptr);
-DWORD ReadRegDword(HKEY key, LPCSTR subKey, LPCSTR valueName, DWORD defaultNumber,
-                   LONG* failure = nullptr);
+std::string ReadRegString(HKEY key, LPCSTR subKey, LPCSTR valueName, LPCSTR defaultText, LONG* failure = nullptr);
+DWORD ReadRegDword(HKEY key, LPCSTR subKey, LPCSTR valueName, DWORD defaultNumber, LONG* failure = nullptr);
 
 // Both create the sub-key when it is missing.
 void WriteRegString(HKEY key, LPCSTR subKey, LPCSTR valueName, LPCSTR text);

@@ -5,10 +5,10 @@
 #include <vector>
 
 struct CSettingsFields {
-  std::string& writeDir;
-  int& enableWrite;
-  int& runMinimized;
-  std::vector<std::string>& searchDirs;
+    std::string& writeDir;
+    int& enableWrite;
+    int& runMinimized;
+    std::vector<std::string>& searchDirs;
 };
 
 // Appends to searchDirs; the caller's list is expected to be empty. False when

@@ -8,16 +8,15 @@
 
 namespace {
 
-constexpr const char kUsage[] =
-    "Usage: vantrel\n"
-    "       vantrel --help | --version\n"
-    "\n"
-    "A TFTP server with one small window; without a display it runs headless.\n"
-    "It takes no options. It serves UDP port 69 with the settings it loads at\n"
-    "start from /var/lib/vantrel/hklm.db and saves there when it ends; see\n"
-    "vantrel(1) for how to provision them.\n"
-    "SIGTERM, SIGINT and SIGHUP end it as its close box does, settings saved.\n"
-    "Every transfer is recorded on standard error.\n";
+constexpr const char kUsage[] = "Usage: vantrel\n"
+                                "       vantrel --help | --version\n"
+                                "\n"
+                                "A TFTP server with one small window; without a display it runs headless.\n"
+                                "It takes no options. It serves UDP port 69 with the settings it loads at\n"
+                                "start from /var/lib/vantrel/hklm.db and saves there when it ends; see\n"
+                                "vantrel(1) for how to provision them.\n"
+                                "SIGTERM, SIGINT and SIGHUP end it as its close box does, settings saved.\n"
+                                "Every transfer is recorded on standard error.\n";
 
 } // namespace
 

@@ -2,8 +2,8 @@
 
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
-#include "ui/dialog/DataExchange.h"
 #include "ui/DirChooser.h"
+#include "ui/dialog/DataExchange.h"
 #include "ui/dialog/TemplateLoader.h"
 
 #include <QLineEdit>

@@ -60,7 +60,8 @@ void FillDirectoryList(QListWidget* list, const QString& current)
 
 } // namespace
 
-CLegacyDirDialog::CLegacyDirDialog(QWidget* parent) : CDialog(IDD_LEGACY_DIR_DIALOG, parent)
+CLegacyDirDialog::CLegacyDirDialog(QWidget* parent)
+    : CDialog(IDD_LEGACY_DIR_DIALOG, parent)
 {
 }
 
@@ -123,8 +124,8 @@ void CLegacyDirDialog::OnOK()
     // highlighted directory; it ends the dialog once the open one is chosen.
     auto* directories = static_cast<QListWidget*>(GetDlgItem(lst2));
     QListWidgetItem* highlighted = directories->currentItem();
-    if (focusWidget() == directories && highlighted &&
-        ToStdString(highlighted->data(kDirectoryRole).toString()) != m_currentDir)
+    if (focusWidget() == directories && highlighted
+        && ToStdString(highlighted->data(kDirectoryRole).toString()) != m_currentDir)
         return OpenListedDirectory(highlighted);
 
     const std::string fileName = ToStdString(static_cast<QLineEdit*>(GetDlgItem(edt1))->text());

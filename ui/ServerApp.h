@@ -11,7 +11,10 @@ class CServerDlg;
 class CServerApp {
 public:
     // The service port; the program always uses 69.
-    explicit CServerApp(UINT port = 69) : m_port(port) {}
+    explicit CServerApp(UINT port = 69)
+        : m_port(port)
+    {
+    }
     virtual ~CServerApp() = default;
 
     // Runs the whole program; always FALSE, so no message loop follows.

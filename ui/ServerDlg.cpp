@@ -4,8 +4,8 @@
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 #include "ui/AboutBox.h"
-#include "ui/dialog/DataExchange.h"
 #include "ui/DirChooser.h"
+#include "ui/dialog/DataExchange.h"
 #include "ui/dialog/SystemMenu.h"
 
 #include <algorithm>
@@ -17,7 +17,9 @@ const char* const kSettingsNotLoaded = "Settings not loaded; they will not be sa
 } // namespace
 
 CServerDlg::CServerDlg(UINT port)
-    : CDialog(IDD_VANTREL_DIALOG), m_server(port), m_hIcon(LoadAppIcon())
+    : CDialog(IDD_VANTREL_DIALOG),
+      m_server(port),
+      m_hIcon(LoadAppIcon())
 {
 }
 
@@ -87,8 +89,8 @@ void CServerDlg::OnCommand(int id, int notification)
         OnAddSearchDir();
     else if (id == IDC_REMOVE && notification == BN_CLICKED)
         OnRemoveSearchDir();
-    else if ((id == IDC_ENABLE_WRITE && notification == BN_CLICKED) ||
-             (id == IDC_WRITE_DIR && notification == EN_CHANGE))
+    else if ((id == IDC_ENABLE_WRITE && notification == BN_CLICKED)
+             || (id == IDC_WRITE_DIR && notification == EN_CHANGE))
         OnSettingChanged();
     else if (id == IDC_ABOUT && notification == BN_CLICKED)
         OnAbout();

@@ -5,10 +5,10 @@
 // reads three of them live at each request.
 #include "server/TftpSocket.h"
 #include "settings/SettingsStore.h"
-#include "ui/dialog/Controls.h"
-#include "ui/dialog/Dialog.h"
 #include "ui/DirEdit.h"
 #include "ui/StatusField.h"
+#include "ui/dialog/Controls.h"
+#include "ui/dialog/Dialog.h"
 
 #include <QIcon>
 

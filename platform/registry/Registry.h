@@ -39,17 +39,15 @@ constexpr LONG ERROR_BADDB = 1009;
 constexpr LONG ERROR_REGISTRY_IO_FAILED = 1016;
 
 // Opens the key at path below key, creating every missing key on the path.
-LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, char* keyClass, DWORD options,
-                     DWORD samDesired, void* security, HKEY* result, DWORD* disposition);
+LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, char* keyClass, DWORD options, DWORD samDesired,
+                     void* security, HKEY* result, DWORD* disposition);
 // Opens an existing key; never creates one.
 LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, DWORD samDesired, HKEY* result);
 // With a null data buffer, reports the value's size in *cbData; with a buffer
 // too small, fails with ERROR_MORE_DATA and reports the size needed.
-LONG RegQueryValueExA(HKEY key, LPCSTR valueName, DWORD* reserved, DWORD* type, BYTE* data,
-                      DWORD* cbData);
+LONG RegQueryValueExA(HKEY key, LPCSTR valueName, DWORD* reserved, DWORD* type, BYTE* data, DWORD* cbData);
 // Stores exactly cbData bytes; the value is durable when the call returns.
-LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
-                    DWORD cbData);
+LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data, DWORD cbData);
 LONG RegCloseKey(HKEY key);
 
 // Kernel transactions, as far as the registry uses them: every change made
@@ -58,16 +56,15 @@ LONG RegCloseKey(HKEY key);
 // transaction that was not committed rolls it back. A transaction takes the
 // store's write lock at its first key, waiting for other programs as any
 // call does; close its keys before the transaction.
-HANDLE CreateTransaction(void* security, void* unitOfWork, DWORD createOptions,
-                         DWORD isolationLevel, DWORD isolationFlags, DWORD timeout,
-                         char* description);
+HANDLE CreateTransaction(void* security, void* unitOfWork, DWORD createOptions, DWORD isolationLevel,
+                         DWORD isolationFlags, DWORD timeout, char* description);
 // FALSE, with the transaction still open, when the store could not be written
 // (another program still reading it after the wait, for instance).
 BOOL CommitTransaction(HANDLE transaction);
 BOOL CloseHandle(HANDLE transaction);
-LONG RegCreateKeyTransactedA(HKEY key, LPCSTR subKey, DWORD reserved, char* keyClass,
-                             DWORD options, DWORD samDesired, void* security, HKEY* result,
-                             DWORD* disposition, HANDLE transaction, void* extendedParameter);
+LONG RegCreateKeyTransactedA(HKEY key, LPCSTR subKey, DWORD reserved, char* keyClass, DWORD options, DWORD samDesired,
+                             void* security, HKEY* result, DWORD* disposition, HANDLE transaction,
+                             void* extendedParameter);
 
 // Puts the root key's store in another file, for tests. The program never
 // calls it: HKEY_LOCAL_MACHINE lives in /var/lib/vantrel/hklm.db.

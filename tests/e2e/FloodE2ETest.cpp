@@ -63,8 +63,9 @@ int Flood(unsigned seed)
     int sent = 0;
     for (int i = 0; i < kFloodDatagrams; ++i) {
         const std::string datagram = RandomDatagram(generator);
-        sent += sendto(sockets[i % 4], datagram.data(), datagram.size(), 0,
-                       reinterpret_cast<const sockaddr*>(&server), sizeof server) >= 0;
+        sent += sendto(sockets[i % 4], datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr*>(&server),
+                       sizeof server)
+            >= 0;
     }
     for (int s : sockets)
         close(s);
@@ -85,8 +86,10 @@ protected:
         std::ofstream(Dir("served") + "/small", std::ios::binary) << "after the flood";
         QFile::remove(kStoreFile);
         ProvisionStore(kStoreFile, kSettingsKey,
-                       {{"WriteDir", TextValue(Dir("uploads"))}, {"EnableWrite", NumberValue(1)},
-                        {"ReadirCount", NumberValue(1)}, {"ReadirRoot-0", TextValue(Dir("served"))}});
+                       {{"WriteDir", TextValue(Dir("uploads"))},
+                        {"EnableWrite", NumberValue(1)},
+                        {"ReadirCount", NumberValue(1)},
+                        {"ReadirRoot-0", TextValue(Dir("served"))}});
     }
 
     // Names of the flood's uploads are random bytes, which QTemporaryDir cannot remove.
@@ -117,9 +120,8 @@ TEST_F(FloodE2E, DownloadSurvivesRandomDatagramsAndServiceGoesOn)
     EXPECT_EQ(Flood(1), kFloodDatagrams);
     const qint64 floodMs = clock.elapsed();
     EXPECT_EQ(download.get(), 0);
-    std::printf("flood: %d datagrams in %lld ms, download done after %lld ms, %d descriptors held\n",
-                kFloodDatagrams, static_cast<long long>(floodMs), static_cast<long long>(clock.elapsed()),
-                DescriptorCount(pid));
+    std::printf("flood: %d datagrams in %lld ms, download done after %lld ms, %d descriptors held\n", kFloodDatagrams,
+                static_cast<long long>(floodMs), static_cast<long long>(clock.elapsed()), DescriptorCount(pid));
     EXPECT_TRUE(ReadFile(Dir("local") + "/large") == m_large);
 
     ASSERT_TRUE(vantrel.IsRunning());

@@ -34,28 +34,42 @@ constexpr bool kResidentMemoryIsMeaningful = true;
 #endif
 
 enum class Kind { Download, Upload, RefusedWrite, MissingFile, UnsafeName };
-const Kind kKinds[] = {Kind::Download, Kind::Download, Kind::Upload, Kind::Upload,
+const Kind kKinds[] = {Kind::Download,     Kind::Download,    Kind::Upload,    Kind::Upload,
                        Kind::RefusedWrite, Kind::MissingFile, Kind::UnsafeName};
 
 struct Client {
     const char* name;
     std::vector<std::string> (*get)(const std::string& remote, const std::string& local);
     std::vector<std::string> (*put)(const std::string& local, const std::string& remote);
-    bool reportsRefusals;  // tftp-hpa's -c ends with 0 even after an error packet
+    bool reportsRefusals; // tftp-hpa's -c ends with 0 even after an error packet
 };
 
 const Client kTftpClients[] = {
     {"tftp-hpa",
-     [](const std::string& r, const std::string& l) { return std::vector<std::string>{"tftp", "-m", "binary", "127.0.0.1", "-c", "get", r, l}; },
-     [](const std::string& l, const std::string& r) { return std::vector<std::string>{"tftp", "-m", "binary", "127.0.0.1", "-c", "put", l, r}; },
+     [](const std::string& r, const std::string& l) {
+         return std::vector<std::string>{"tftp", "-m", "binary", "127.0.0.1", "-c", "get", r, l};
+     },
+     [](const std::string& l, const std::string& r) {
+         return std::vector<std::string>{"tftp", "-m", "binary", "127.0.0.1", "-c", "put", l, r};
+     },
      false},
     {"curl",
-     [](const std::string& r, const std::string& l) { return std::vector<std::string>{"curl", "-sS", "--path-as-is", "--max-time", "30", "-o", l, "tftp://127.0.0.1/" + r}; },
-     [](const std::string& l, const std::string& r) { return std::vector<std::string>{"curl", "-sS", "--path-as-is", "--max-time", "30", "-T", l, "tftp://127.0.0.1/" + r}; },
+     [](const std::string& r, const std::string& l) {
+         return std::vector<std::string>{"curl", "-sS", "--path-as-is",         "--max-time", "30",
+                                         "-o",   l,     "tftp://127.0.0.1/" + r};
+     },
+     [](const std::string& l, const std::string& r) {
+         return std::vector<std::string>{"curl", "-sS", "--path-as-is",         "--max-time", "30",
+                                         "-T",   l,     "tftp://127.0.0.1/" + r};
+     },
      true},
     {"busybox",
-     [](const std::string& r, const std::string& l) { return std::vector<std::string>{"busybox", "tftp", "-g", "-r", r, "-l", l, "127.0.0.1"}; },
-     [](const std::string& l, const std::string& r) { return std::vector<std::string>{"busybox", "tftp", "-p", "-l", l, "-r", r, "127.0.0.1"}; },
+     [](const std::string& r, const std::string& l) {
+         return std::vector<std::string>{"busybox", "tftp", "-g", "-r", r, "-l", l, "127.0.0.1"};
+     },
+     [](const std::string& l, const std::string& r) {
+         return std::vector<std::string>{"busybox", "tftp", "-p", "-l", l, "-r", r, "127.0.0.1"};
+     },
      true},
 };
 
@@ -93,8 +107,10 @@ protected:
             WriteFile(Dir("served") + "/file" + std::to_string(i), RandomBytes(SizeOf(i), i + 1));
         QFile::remove(kStoreFile);
         ProvisionStore(kStoreFile, kSettingsKey,
-                       {{"WriteDir", TextValue(Dir("uploads"))}, {"EnableWrite", NumberValue(1)},
-                        {"ReadirCount", NumberValue(1)}, {"ReadirRoot-0", TextValue(Dir("served"))}});
+                       {{"WriteDir", TextValue(Dir("uploads"))},
+                        {"EnableWrite", NumberValue(1)},
+                        {"ReadirCount", NumberValue(1)},
+                        {"ReadirRoot-0", TextValue(Dir("served"))}});
     }
 
     std::string Dir(const char* name) const { return m_root.filePath(name).toStdString(); }
@@ -130,8 +146,9 @@ protected:
             return Refused(client, code) && Empty(local) ? "" : "missing file served";
         }
         case Kind::UnsafeName: {
-            const int code = index % 2 ? RunQuietly(client.get("../outside/secret", local))
-                                       : RunQuietly(client.put(Dir("outside") + "/secret", "../up" + std::to_string(index)));
+            const int code = index % 2
+                ? RunQuietly(client.get("../outside/secret", local))
+                : RunQuietly(client.put(Dir("outside") + "/secret", "../up" + std::to_string(index)));
             return Refused(client, code) && Empty(local) ? "" : "unsafe name served";
         }
         }
@@ -187,8 +204,8 @@ TEST_F(Soak, ThousandsOfTransfersFromSixteenClientsLeaveNothingBehind)
     if (kResidentMemoryIsMeaningful) {
         EXPECT_LT(growthKb, kMaxGrowthKb) << "from " << residentBefore << " kB";
     }
-    std::printf("soak: %d transfers, descriptors %d -> %d, resident %ld kB -> %+ld kB\n", kTransfers,
-                descriptorsBefore, DescriptorCount(pid), residentBefore, growthKb);
+    std::printf("soak: %d transfers, descriptors %d -> %d, resident %ld kB -> %+ld kB\n", kTransfers, descriptorsBefore,
+                DescriptorCount(pid), residentBefore, growthKb);
     EXPECT_TRUE(vantrel.EndWith(SIGTERM));
 }
 

@@ -95,8 +95,8 @@ TEST_F(VantrelE2E, ServesFromTheSearchOrderAcceptsUploadsAndSavesOnSigterm)
     WriteFile(Path("second/both.bin"), inSecond);
     WriteFile(Path("second/only.bin"), onlySecond);
     const std::map<std::string, StoredValue> provisioned = {
-        {"WriteDir", TextValue(Dir("uploads"))},  {"EnableWrite", NumberValue(1)},
-        {"RunMinimized", NumberValue(1)},         {"ReadirCount", NumberValue(2)},
+        {"WriteDir", TextValue(Dir("uploads"))},   {"EnableWrite", NumberValue(1)},
+        {"RunMinimized", NumberValue(1)},          {"ReadirCount", NumberValue(2)},
         {"ReadirRoot-0", TextValue(Dir("first"))}, {"ReadirRoot-1", TextValue(Dir("second"))},
     };
     ProvisionStore(kStoreFile, kSettingsKey, provisioned);
@@ -166,8 +166,8 @@ TEST_F(VantrelE2E, HeadlessSecondInstanceSaysWhyAndExitsOneWhileTheFirstServes)
 
 TEST_F(VantrelE2E, HelpAndVersionAnswerWithoutBindingOrStoreAndOtherArgumentsAreIgnored)
 {
-    const std::pair<const char*, const char*> answers[] = {{"--help", "Usage: vantrel\n"},
-                                                           {"--version", "vantrel 1.2\n"}};
+    const std::pair<const char*, const char*> answers[]
+        = {{"--help", "Usage: vantrel\n"}, {"--version", "vantrel 1.2\n"}};
     for (const auto& [option, answer] : answers) {
         VantrelProcess answering;
         ASSERT_TRUE(answering.Start({"-x", option}));
@@ -193,7 +193,8 @@ TEST_F(VantrelE2E, EverySessionEndSignalSaves)
         // A flag stored as 5 is shown unticked and so saved as 0: only a save
         // changes it.
         ProvisionStore(kStoreFile, kSettingsKey,
-                       {{"EnableWrite", NumberValue(5)}, {"ReadirCount", NumberValue(1)},
+                       {{"EnableWrite", NumberValue(5)},
+                        {"ReadirCount", NumberValue(1)},
                         {"ReadirRoot-0", TextValue(Dir("first"))}});
         VantrelProcess vantrel;
         StartServing(vantrel);

@@ -110,7 +110,10 @@ private:
 
 class DatagramRun {
 public:
-    explicit DatagramRun(FuzzInput& input) : m_input(input) {}
+    explicit DatagramRun(FuzzInput& input)
+        : m_input(input)
+    {
+    }
 
     void Configure()
     {
@@ -118,8 +121,8 @@ public:
         const ServedFolders& f = Folders();
         m_enableWrite = setting & 1;
         m_writeDir = setting & 2 ? std::string() : f.write;
-        const std::vector<std::string> layouts[] = {
-            {f.search0, f.search1}, {"", f.search1}, {}, {f.search1, f.search0}};
+        const std::vector<std::string> layouts[]
+            = {{f.search0, f.search1}, {"", f.search1}, {}, {f.search1, f.search0}};
         m_searchDirs = layouts[(setting >> 2) & 3];
         AfxSetMessageBoxSeam([this](const std::string&, const std::string&) {
             PlayRecords(m_input.Byte() % kNestedRecordChoices);

@@ -22,13 +22,12 @@ const char* const kSettingsPath = "SOFTWARE\\Corvane\\TFTP\\Settings";
 
 enum class Layout { Ours, RawBytes, Foreign, Empty, Missing };
 
-const char* const kOurTables =
-    "CREATE TABLE reg_keys (path TEXT PRIMARY KEY COLLATE NOCASE);"
-    "CREATE TABLE reg_values (key TEXT NOT NULL COLLATE NOCASE, name TEXT NOT NULL COLLATE NOCASE,"
-    " type INTEGER NOT NULL, data BLOB NOT NULL, PRIMARY KEY (key, name));";
-const char* const kForeignTables =
-    "CREATE TABLE reg_keys (path TEXT, extra INTEGER);"
-    "CREATE TABLE reg_values (key TEXT, name TEXT, data BLOB);";
+const char* const kOurTables
+    = "CREATE TABLE reg_keys (path TEXT PRIMARY KEY COLLATE NOCASE);"
+      "CREATE TABLE reg_values (key TEXT NOT NULL COLLATE NOCASE, name TEXT NOT NULL COLLATE NOCASE,"
+      " type INTEGER NOT NULL, data BLOB NOT NULL, PRIMARY KEY (key, name));";
+const char* const kForeignTables = "CREATE TABLE reg_keys (path TEXT, extra INTEGER);"
+                                   "CREATE TABLE reg_values (key TEXT, name TEXT, data BLOB);";
 
 const std::string& StoreFile()
 {
@@ -194,8 +193,8 @@ void WriteStoreValues(StoreImage& store, FuzzInput& input)
         }
         // The count's data is small whatever the input asks; its type is not.
         const std::string data = CountData(input);
-        std::string record = std::string(1, static_cast<char>(input.Byte())) + '\0' +
-                             static_cast<char>(data.size()) + data;
+        std::string record
+            = std::string(1, static_cast<char>(input.Byte())) + '\0' + static_cast<char>(data.size()) + data;
         FuzzInput countInput(reinterpret_cast<const std::uint8_t*>(record.data()), record.size());
         store.AddValue(key, "ReadirCount", countInput);
     }

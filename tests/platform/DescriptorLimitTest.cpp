@@ -7,7 +7,7 @@ namespace {
 
 rlimit CurrentLimit()
 {
-    rlimit limit {};
+    rlimit limit{};
     getrlimit(RLIMIT_NOFILE, &limit);
     return limit;
 }

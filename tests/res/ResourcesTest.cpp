@@ -43,10 +43,18 @@ TEST(DialogTemplates, CarryCaptionSizeFontAndControlsInTemplateOrder)
         std::vector<int> controlIds;
     };
     const Case cases[] = {
-        {IDD_VANTREL_DIALOG, "Vantrel server", 237, 141, "MS Sans Serif",
+        {IDD_VANTREL_DIALOG,
+         "Vantrel server",
+         237,
+         141,
+         "MS Sans Serif",
          {IDC_STATIC, 1000, 1001, 1002, IDC_STATIC, 1003, 1004, 1011, IDC_STATIC, 1006, 1010, IDOK}},
         {IDD_ABOUTBOX, "About Vantrel", 232, 81, "MS Sans Serif", {IDC_STATIC, IDOK, IDC_STATIC}},
-        {IDD_LEGACY_DIR_DIALOG, "Open", 204, 135, "Helv",
+        {IDD_LEGACY_DIR_DIALOG,
+         "Open",
+         204,
+         135,
+         "Helv",
          {1090, 1152, 1120, IDC_STATIC, 1088, 1121, 1089, 1136, 1091, 1137, IDOK, IDCANCEL, 1038, 1040}},
     };
     for (const Case& c : cases) {

@@ -25,9 +25,9 @@ TEST(BadInput, ShortAndOversizedDatagrams)
         std::vector<std::string> boxes;
     } cases[] = {
         {std::string(), {}},
-        {std::string(1, '\0'), {"Unknown Opcode aa"}},   // opcode 0x00AA from the fill bytes
-        {std::string("\0\4", 2), {}},                   // ACK 0xAAAA with no transfer
-        {std::string("\0\3\1", 3), {}},                 // DATA shorter than its header
+        {std::string(1, '\0'), {"Unknown Opcode aa"}}, // opcode 0x00AA from the fill bytes
+        {std::string("\0\4", 2), {}},                  // ACK 0xAAAA with no transfer
+        {std::string("\0\3\1", 3), {}},                // DATA shorter than its header
         {std::string("\0\5", 2), {"Received Error #aaaa for "}},
         {RequestPacket(2, std::string(1019, 'n')), {}}, // 1025 bytes: dropped whole
     };
@@ -133,10 +133,15 @@ TEST(BadInput, SymlinksNeverLeadOutOfTheirDirectory)
         std::string link;
         std::string target;
     } links[] = {
-        {search0 + "/escape", "../outside/secret"}, {search0 + "/abs", outside + "/secret"},
-        {search0 + "/outdir", outside}, {search0 + "/rel", "sub/file"}, {search0 + "/absin", search0 + "/sub/file"},
-        {search0 + "/climb", "../search0/sub/file"}, {service.WritePath("link"), outside + "/secret"},
-        {service.WritePath("outdir"), outside}, {service.root.filePath("searchlink").toStdString(), search0},
+        {search0 + "/escape", "../outside/secret"},
+        {search0 + "/abs", outside + "/secret"},
+        {search0 + "/outdir", outside},
+        {search0 + "/rel", "sub/file"},
+        {search0 + "/absin", search0 + "/sub/file"},
+        {search0 + "/climb", "../search0/sub/file"},
+        {service.WritePath("link"), outside + "/secret"},
+        {service.WritePath("outdir"), outside},
+        {service.root.filePath("searchlink").toStdString(), search0},
     };
     for (const auto& l : links)
         ASSERT_EQ(symlink(l.target.c_str(), l.link.c_str()), 0) << l.link;

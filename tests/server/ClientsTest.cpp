@@ -67,11 +67,14 @@ TEST_F(Clients, MissingFileAndRefusedWriteReachClientsAsErrors)
         QString output;
         const QString local = Local(client.name + "-missing");
         const int getCode = RunProgram(client.program, client.get("no-such-file", local), kClientTimeoutMs, &output);
-        EXPECT_TRUE(getCode != 0 || output.contains("Error")) << client.name.toStdString() << ": " << output.toStdString();
+        EXPECT_TRUE(getCode != 0 || output.contains("Error"))
+            << client.name.toStdString() << ": " << output.toStdString();
         EXPECT_EQ(service.status.Last(), "Unknown File no-such-file");
 
-        const int putCode = RunProgram(client.program, client.put(Local("payload"), "refused"), kClientTimeoutMs, &output);
-        EXPECT_TRUE(putCode != 0 || output.contains("Error")) << client.name.toStdString() << ": " << output.toStdString();
+        const int putCode
+            = RunProgram(client.program, client.put(Local("payload"), "refused"), kClientTimeoutMs, &output);
+        EXPECT_TRUE(putCode != 0 || output.contains("Error"))
+            << client.name.toStdString() << ": " << output.toStdString();
         EXPECT_FALSE(QFile::exists(QString::fromStdString(service.WritePath("refused"))));
     }
     EXPECT_EQ(service.status.Last(), "Write Rejected for refused");

@@ -18,8 +18,9 @@ public:
     {
         RunSetup("nft", {"add", "table", "inet", "loss"});
         RunSetup("nft", {"add", "chain", "inet", "loss", "input", "{ type filter hook input priority 0; }"});
-        RunSetup("nft", {"add", "rule", "inet", "loss", "input", "iif", "lo", "udp", "sport", "69", "numgen", "inc",
-                         "mod", QString::number(every), QString::number(every - 1), "drop"});
+        RunSetup("nft",
+                 {"add", "rule", "inet", "loss", "input", "iif", "lo", "udp", "sport", "69", "numgen", "inc", "mod",
+                  QString::number(every), QString::number(every - 1), "drop"});
     }
     ~PacketLoss() { RunSetup("nft", {"delete", "table", "inet", "loss"}); }
 };
@@ -55,7 +56,8 @@ TEST_F(LossClients, DownloadsSurviveLossThroughResends)
         EXPECT_EQ(code, 0) << client.name.toStdString() << ": " << output.toStdString();
         EXPECT_TRUE(ReadWholeFile(local.toStdString()) == bytes) << client.name.toStdString();
         StatusRecorder since;
-        since.texts.assign(service.status.texts.begin() + static_cast<std::ptrdiff_t>(before), service.status.texts.end());
+        since.texts.assign(service.status.texts.begin() + static_cast<std::ptrdiff_t>(before),
+                           service.status.texts.end());
         EXPECT_EQ(CountTexts(since, "ReSent Block"), 2) << client.name.toStdString();
         EXPECT_EQ(since.Last(), "Finished");
     }

@@ -53,12 +53,18 @@ TEST(ReadTransfer, RecordHasOneLinePerEventNeverOnePerBlock)
         service.server.OnTimerTick();
     const std::vector<std::string> lines = record.Lines();
     const std::vector<std::string> expected = {
-        client + "\"f.bin\" read request", client + "\"f.bin\" finished: 3000 bytes in ",
-        client + "\"up\\x0a.bin\" write request", client + "\"up\\x0a.bin\" finished: 700 bytes in ",
-        client + "\"no\" write request", client + "\"no\" refused: Write not permitted",
-        client + "\"missing\" read request", client + "\"missing\" refused: File not found",
-        client + "\"f.bin\" read request", client + "\"f.bin\" resent block 1 (1 of 3)",
-        client + "\"f.bin\" resent block 1 (2 of 3)", client + "\"f.bin\" resent block 1 (3 of 3)",
+        client + "\"f.bin\" read request",
+        client + "\"f.bin\" finished: 3000 bytes in ",
+        client + "\"up\\x0a.bin\" write request",
+        client + "\"up\\x0a.bin\" finished: 700 bytes in ",
+        client + "\"no\" write request",
+        client + "\"no\" refused: Write not permitted",
+        client + "\"missing\" read request",
+        client + "\"missing\" refused: File not found",
+        client + "\"f.bin\" read request",
+        client + "\"f.bin\" resent block 1 (1 of 3)",
+        client + "\"f.bin\" resent block 1 (2 of 3)",
+        client + "\"f.bin\" resent block 1 (3 of 3)",
         client + "\"f.bin\" gave up at block 1",
     };
     ASSERT_EQ(lines.size(), expected.size());

@@ -121,7 +121,8 @@ TEST(TimerTick, SilentUploadIsReacknowledgedThreeTimesThenGivesUp)
                 EXPECT_EQ(*ack, AckPacket(block));
             }
         }
-        EXPECT_EQ(service.status.texts[service.status.texts.size() - 2], "Reacknowledge Block " + std::to_string(block));
+        EXPECT_EQ(service.status.texts[service.status.texts.size() - 2],
+                  "Reacknowledge Block " + std::to_string(block));
         EXPECT_EQ(service.status.Last(), "Write Block " + std::to_string(block) + " fail");
         EXPECT_EQ(service.TableSize(), 0);
         EXPECT_EQ(OpenFileCount(), filesBefore);
@@ -210,7 +211,7 @@ TEST(TimerTick, LifetimeEndsTransferEvenWhilePacketsFlow)
 TEST(TimerTick, WalkAfterRemovalResumesBehindFirstRecord)
 {
     const struct {
-        int expiring;                    // position from the first record
+        int expiring;                   // position from the first record
         std::vector<int> replyTimeouts; // of the records left, first to last
     } cases[] = {
         {2, {5, 4, 5}}, // the second is counted twice

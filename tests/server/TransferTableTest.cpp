@@ -28,9 +28,9 @@ TEST(TransferTable, KeepsOrderWhenRecordsAreRemoved)
         std::vector<int> removed; // indexes into the table as it stands at each removal
         std::vector<int> left;    // peers, by the order of their requests
     } cases[] = {
-        {{1}, {3, 1, 0}},  // from the middle
-        {{3}, {3, 2, 1}},  // the last
-        {{0}, {2, 1, 0}},  // the first
+        {{1}, {3, 1, 0}},   // from the middle
+        {{3}, {3, 2, 1}},   // the last
+        {{0}, {2, 1, 0}},   // the first
         {{0, 0, 0, 0}, {}}, // down to an empty table
     };
     for (const auto& c : cases) {

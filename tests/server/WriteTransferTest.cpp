@@ -68,7 +68,7 @@ TEST(WriteTransfer, ReplacesExistingFileWholeOnlyOnceComplete)
     second.Send(DataPacket(2, "two"));
     EXPECT_EQ(second.Receive(), AckPacket(2));
     EXPECT_EQ(ReadWholeFile(path), std::string(512, '2') + "two");
-    struct stat info {};
+    struct stat info = {};
     stat(path.c_str(), &info);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
     EXPECT_EQ(service.WriteDirEntries(), std::vector<std::string>{"old"});
@@ -85,8 +85,8 @@ TEST(WriteTransfer, IgnoresRepeatedAndUnmatchedData)
     ASSERT_EQ(peer.Receive(), AckPacket(1));
     const auto textsBefore = service.status.texts;
 
-    peer.Send(DataPacket(1, std::string(512, 'y')));  // repeated
-    peer.Send(DataPacket(3, std::string(512, 'z')));  // ahead of its turn
+    peer.Send(DataPacket(1, std::string(512, 'y')));    // repeated
+    peer.Send(DataPacket(3, std::string(512, 'z')));    // ahead of its turn
     stranger.Send(DataPacket(2, std::string(10, 's'))); // no transfer of its own
     EXPECT_TRUE(peer.Drain().empty());
     EXPECT_TRUE(stranger.Drain().empty());

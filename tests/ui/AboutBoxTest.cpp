@@ -15,7 +15,7 @@
 
 namespace {
 
-class AboutBoxTest : public WindowFixture {};
+class AboutBoxTest : public WindowFixture { };
 
 std::vector<std::string> LabelTexts(const QWidget& box)
 {
@@ -35,14 +35,18 @@ TEST_F(AboutBoxTest, ShowsNameVersionAndIconAndEndsByOkOrEscape)
     };
     const Case cases[] = {
         {"OK", [](CAboutBox& b) { qobject_cast<QAbstractButton*>(b.GetDlgItem(IDOK))->click(); }, IDOK},
-        {"Enter", [](CAboutBox& b) {
+        {"Enter",
+         [](CAboutBox& b) {
              QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
              QApplication::sendEvent(b.focusWidget(), &enter);
-         }, IDOK},
-        {"Esc", [](CAboutBox& b) {
+         },
+         IDOK},
+        {"Esc",
+         [](CAboutBox& b) {
              QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
              QApplication::sendEvent(b.focusWidget(), &esc);
-         }, IDCANCEL},
+         },
+         IDCANCEL},
         {"close box", [](CAboutBox& b) { b.close(); }, IDCANCEL},
     };
     for (const Case& c : cases) {
@@ -95,8 +99,9 @@ TEST_F(AboutBoxTest, ARealClientDownloadCompletesWhileTheBoxIsOpen)
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<CAboutBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
-        client.start("tftp", {"-m", "binary", "127.0.0.1", QString::number(dlg.m_server.GetLocalPort()), "-c",
-                              "get", "file.bin", QString::fromStdString(fetched)});
+        client.start("tftp",
+                     {"-m", "binary", "127.0.0.1", QString::number(dlg.m_server.GetLocalPort()), "-c", "get",
+                      "file.bin", QString::fromStdString(fetched)});
         QObject::connect(&poll, &QTimer::timeout, [&, box] {
             if (client.state() == QProcess::NotRunning)
                 box->OnOK();

@@ -1,7 +1,7 @@
 // The directory chooser's two dialogs, answered through the seam as a user
 // would answer them: where they open, what they show and what they return.
-#include "res/ResourceIds.h"
 #include "ui/DirChooser.h"
+#include "res/ResourceIds.h"
 #include "ui/LegacyDirDialog.h"
 
 #include <QApplication>
@@ -76,7 +76,8 @@ TEST_F(DirChooserTest, FolderBrowserOpensAtTheStartAndReturnsTheAbsoluteChoice)
             directoryMode = dialog->fileMode() == QFileDialog::Directory;
         });
         std::string path = c.start;
-        EXPECT_EQ(CDirChooser().ChooseDirectory(path, nullptr, FALSE, "Choose a search Directory"), c.result) << c.start;
+        EXPECT_EQ(CDirChooser().ChooseDirectory(path, nullptr, FALSE, "Choose a search Directory"), c.result)
+            << c.start;
         EXPECT_EQ(path, c.result ? c.path : c.start);
         EXPECT_EQ(opened, c.opensAt) << c.start;
         EXPECT_EQ(title, "Choose a search Directory");
@@ -92,8 +93,9 @@ TEST_F(DirChooserTest, ForceLegacySelectsTheLegacyDialog)
     CDirChooser().ChooseDirectory(path, nullptr, FALSE, "t");
     CDirChooser().ChooseDirectory(path, nullptr, TRUE, "t");
     CDirChooser().ChooseDirectory(path, nullptr, 5, "t");
-    EXPECT_EQ(m_kinds, (std::vector<DirectoryDialogKind>{DirectoryDialogKind::FolderBrowser, DirectoryDialogKind::Legacy,
-                                                          DirectoryDialogKind::Legacy}));
+    EXPECT_EQ(m_kinds,
+              (std::vector<DirectoryDialogKind>{DirectoryDialogKind::FolderBrowser, DirectoryDialogKind::Legacy,
+                                                DirectoryDialogKind::Legacy}));
 }
 
 TEST_F(DirChooserTest, LegacyDialogShowsOnlyTheDirectoryControls)
@@ -122,7 +124,8 @@ TEST_F(DirChooserTest, LegacyDialogShowsOnlyTheDirectoryControls)
         const auto subdirectory = list->findItems("b", Qt::MatchEndsWith);
         ASSERT_EQ(subdirectory.size(), 1);
         emit list->itemDoubleClicked(subdirectory.first());
-        EXPECT_EQ(qobject_cast<QLabel*>(dialog->GetDlgItem(stc1))->text().toStdString(), Dir("a/b")) << "a double click opens an entry";
+        EXPECT_EQ(qobject_cast<QLabel*>(dialog->GetDlgItem(stc1))->text().toStdString(), Dir("a/b"))
+            << "a double click opens an entry";
     });
     std::string path = Dir("a");
     EXPECT_FALSE(CDirChooser().ChooseDirectory(path, nullptr, TRUE, "Choose Write Directory"));

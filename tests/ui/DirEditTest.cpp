@@ -1,12 +1,12 @@
 // The directory field: its browse button's placement and looks, the
 // read-only requirement, the click through the chooser and the exchanges.
+#include "ui/DirEdit.h"
 #include "platform/MessageBox.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
+#include "ui/DirChooser.h"
 #include "ui/dialog/DataExchange.h"
 #include "ui/dialog/Dialog.h"
-#include "ui/DirChooser.h"
-#include "ui/DirEdit.h"
 #include "ui/dialog/TemplateLoader.h"
 
 #include <QApplication>
@@ -23,7 +23,8 @@ namespace {
 class FieldDialog : public CDialog {
 public:
     explicit FieldDialog(int templateId = IDD_VANTREL_DIALOG, int fieldId = IDC_WRITE_DIR)
-        : CDialog(templateId), m_fieldId(fieldId)
+        : CDialog(templateId),
+          m_fieldId(fieldId)
     {
     }
     void DoDataExchange(CDataExchange* pDX) override { DDX_DirEdit(pDX, m_fieldId, m_field, m_options, m_title); }
@@ -86,7 +87,8 @@ TEST_F(DirEditTest, BrowseButtonStandsFlushRightOfTheFieldAsHighAsIt)
     ASSERT_NE(button, nullptr);
     const QRect field = dialog.Field()->geometry();
     EXPECT_EQ(button->geometry(), QRect(field.x() + field.width(), field.y(), 8 * field.height() / 10, field.height()));
-    EXPECT_EQ(field, DialogUnitsToPixels(15, 70, 155, 14, ComputeBaseUnits(dialog.font()))) << "the field keeps its place";
+    EXPECT_EQ(field, DialogUnitsToPixels(15, 70, 155, 14, ComputeBaseUnits(dialog.font())))
+        << "the field keeps its place";
     EXPECT_EQ(button->text(), "...");
     EXPECT_EQ(button->toolTip(), "Modify");
     EXPECT_FALSE(button->focusPolicy() & Qt::TabFocus) << "Tab passes it by";

@@ -1,8 +1,8 @@
 // The main window with its service on an ephemeral port: the data exchange and
 // its triggers, the search-directory list, the switches and the ways of
 // ending the window.
-#include "tests/support/TftpPeer.h"
 #include "support/WindowFixture.h"
+#include "tests/support/TftpPeer.h"
 
 #include "res/ResourceIds.h"
 #include "ui/ServerDlg.h"
@@ -46,7 +46,8 @@ protected:
     // As a user sees an edit control whose text was set: its first characters.
     static void ExpectShowsItsStart(const QLineEdit* field)
     {
-        ASSERT_GT(field->fontMetrics().horizontalAdvance(field->text()), field->width()) << "a text wider than the field";
+        ASSERT_GT(field->fontMetrics().horizontalAdvance(field->text()), field->width())
+            << "a text wider than the field";
         EXPECT_EQ(field->cursorPosition(), 0);
         EXPECT_LT(field->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(), field->width() / 4);
     }
@@ -61,7 +62,7 @@ protected:
 TEST_F(ServerDlgTest, InitialisationShowsTheSettingsAndStartsTheServiceAfterIdle)
 {
     m_dlg.m_writeDir = MakeDir("uploads/from/the/devices/in/the/lab/on/the/second/floor");
-    m_dlg.m_enableWrite = 2;  // a save would turn this into 1
+    m_dlg.m_enableWrite = 2; // a save would turn this into 1
     m_dlg.m_runMinimized = 1;
     m_dlg.m_searchDirs = {"/srv/b", "/srv/a"};
     ASSERT_TRUE(m_dlg.Create());
@@ -144,22 +145,29 @@ TEST_F(ServerDlgTest, EveryWayOfClosingLeavesTheControlsFinalStateInTheMembers)
         int result;
     };
     const Case cases[] = {
-        {"Exit", [](ServerDlgTest&, CServerDlg& d) { qobject_cast<QAbstractButton*>(d.GetDlgItem(IDOK))->click(); }, IDOK},
+        {"Exit", [](ServerDlgTest&, CServerDlg& d) { qobject_cast<QAbstractButton*>(d.GetDlgItem(IDOK))->click(); },
+         IDOK},
         {"Esc", [](ServerDlgTest&, CServerDlg& d) { PressKey(d.focusWidget(), Qt::Key_Escape); }, IDCANCEL},
         {"close box", [](ServerDlgTest&, CServerDlg& d) { d.close(); }, IDCANCEL},
         {"system menu Close", [](ServerDlgTest&, CServerDlg& d) { d.OnSysCommand(SC_CLOSE); }, IDCANCEL},
-        {"Enter on the list box", [](ServerDlgTest&, CServerDlg& d) {
+        {"Enter on the list box",
+         [](ServerDlgTest&, CServerDlg& d) {
              d.GetDlgItem(IDC_SEARCH_DIRS)->setFocus();
              PressKey(d.GetDlgItem(IDC_SEARCH_DIRS), Qt::Key_Return);
-         }, IDOK},
-        {"Enter on a check box", [](ServerDlgTest&, CServerDlg& d) {
+         },
+         IDOK},
+        {"Enter on a check box",
+         [](ServerDlgTest&, CServerDlg& d) {
              d.GetDlgItem(IDC_RUN_MINIMIZED)->setFocus();
              PressKey(d.GetDlgItem(IDC_RUN_MINIMIZED), Qt::Key_Return);
-         }, IDOK},
-        {"Enter on the status field", [](ServerDlgTest&, CServerDlg& d) {
+         },
+         IDOK},
+        {"Enter on the status field",
+         [](ServerDlgTest&, CServerDlg& d) {
              d.GetDlgItem(IDC_STATUS)->setFocus();
              PressKey(d.GetDlgItem(IDC_STATUS), Qt::Key_Enter);
-         }, IDOK},
+         },
+         IDOK},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

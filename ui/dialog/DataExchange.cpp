@@ -12,7 +12,8 @@ void AfxThrowNotSupportedException()
 }
 
 CDataExchange::CDataExchange(CDialog* pDlgWnd, BOOL bSaveAndValidate)
-    : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd)
+    : m_bSaveAndValidate(bSaveAndValidate),
+      m_pDlgWnd(pDlgWnd)
 {
 }
 

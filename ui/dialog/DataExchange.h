@@ -12,7 +12,7 @@ class QWidget;
 
 // The one raised failure, MFC's not-supported exception, caught only by
 // CDialog::UpdateData.
-class CNotSupportedException {};
+class CNotSupportedException { };
 [[noreturn]] void AfxThrowNotSupportedException();
 
 class CDataExchange {

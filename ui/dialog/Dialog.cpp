@@ -10,8 +10,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QLabel>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -42,7 +42,9 @@ QMargins FrameMarginsOfShownWindows(const QWidget* except)
 
 } // namespace
 
-CDialog::CDialog(int templateId, QWidget* parent) : QDialog(parent), m_templateId(templateId)
+CDialog::CDialog(int templateId, QWidget* parent)
+    : QDialog(parent),
+      m_templateId(templateId)
 {
 }
 

@@ -7,7 +7,9 @@
 #include <QMenu>
 
 CSystemMenu::CSystemMenu(CDialog* window)
-    : QObject(window), m_window(window), m_menu(new QMenu(window))
+    : QObject(window),
+      m_window(window),
+      m_menu(new QMenu(window))
 {
     AddCommand(SC_RESTORE, "&Restore");
     AddCommand(SC_MINIMIZE, "Mi&nimize");

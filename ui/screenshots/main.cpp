@@ -37,7 +37,7 @@ int main(int argc, char** argv)
     CAboutBox aboutBox;
     if (!aboutBox.Create())
         return 1;
-    const bool saved = Save(mainWindow, out.filePath("vantrel-window.png")) &&
-                       Save(aboutBox, out.filePath("vantrel-about.png"));
+    const bool saved
+        = Save(mainWindow, out.filePath("vantrel-window.png")) && Save(aboutBox, out.filePath("vantrel-about.png"));
     return saved ? 0 : 1;
 }

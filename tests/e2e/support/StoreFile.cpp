@@ -15,8 +15,7 @@ void Exec(sqlite3* db, const std::string& sql)
 void InsertKeyAndAncestors(sqlite3* db, const std::string& key)
 {
     sqlite3_stmt* insert = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(db, "INSERT OR IGNORE INTO reg_keys(path) VALUES (?)", -1, &insert,
-                                 nullptr),
+    ASSERT_EQ(sqlite3_prepare_v2(db, "INSERT OR IGNORE INTO reg_keys(path) VALUES (?)", -1, &insert, nullptr),
               SQLITE_OK);
     for (std::size_t end = key.find('\\');; end = key.find('\\', end + 1)) {
         const std::string path = key.substr(0, end);
@@ -32,9 +31,9 @@ void InsertKeyAndAncestors(sqlite3* db, const std::string& key)
 void InsertValue(sqlite3* db, const std::string& key, const std::string& name, const StoredValue& v)
 {
     sqlite3_stmt* insert = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(db, "INSERT INTO reg_values(key, name, type, data) VALUES (?,?,?,?)",
-                                 -1, &insert, nullptr),
-              SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_prepare_v2(db, "INSERT INTO reg_values(key, name, type, data) VALUES (?,?,?,?)", -1, &insert, nullptr),
+        SQLITE_OK);
     sqlite3_bind_text(insert, 1, key.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(insert, 2, name.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_int(insert, 3, v.type);
@@ -58,14 +57,14 @@ StoredValue NumberValue(std::uint32_t number)
     return {4, bytes};
 }
 
-void ProvisionStore(const std::string& file, const std::string& key,
-                    const std::map<std::string, StoredValue>& values)
+void ProvisionStore(const std::string& file, const std::string& key, const std::map<std::string, StoredValue>& values)
 {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-    Exec(db, "CREATE TABLE reg_keys (path TEXT PRIMARY KEY COLLATE NOCASE);"
-             "CREATE TABLE reg_values (key TEXT NOT NULL COLLATE NOCASE, name TEXT NOT NULL "
-             "COLLATE NOCASE, type INTEGER NOT NULL, data BLOB NOT NULL, PRIMARY KEY (key, name));");
+    Exec(db,
+         "CREATE TABLE reg_keys (path TEXT PRIMARY KEY COLLATE NOCASE);"
+         "CREATE TABLE reg_values (key TEXT NOT NULL COLLATE NOCASE, name TEXT NOT NULL "
+         "COLLATE NOCASE, type INTEGER NOT NULL, data BLOB NOT NULL, PRIMARY KEY (key, name));");
     InsertKeyAndAncestors(db, key);
     for (const auto& [name, value] : values)
         InsertValue(db, key, name, value);
@@ -75,7 +74,7 @@ void ProvisionStore(const std::string& file, const std::string& key,
 std::map<std::string, StoredValue> ReadStore(const std::string& file, const std::string& key)
 {
     std::map<std::string, StoredValue> values;
-    struct stat info {};
+    struct stat info = {};
     if (::stat(file.c_str(), &info) != 0)
         return values;
     sqlite3* db = nullptr;
@@ -84,14 +83,14 @@ std::map<std::string, StoredValue> ReadStore(const std::string& file, const std:
         return values;
     }
     sqlite3_stmt* select = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT name, type, data FROM reg_values WHERE key = ?", -1, &select,
-                           nullptr) == SQLITE_OK) {
+    if (sqlite3_prepare_v2(db, "SELECT name, type, data FROM reg_values WHERE key = ?", -1, &select, nullptr)
+        == SQLITE_OK) {
         sqlite3_bind_text(select, 1, key.c_str(), -1, SQLITE_TRANSIENT);
         while (sqlite3_step(select) == SQLITE_ROW) {
             const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(select, 0));
             const auto* data = static_cast<const char*>(sqlite3_column_blob(select, 2));
-            values[name] = {sqlite3_column_int(select, 1),
-                            std::string(data ? data : "", sqlite3_column_bytes(select, 2))};
+            values[name]
+                = {sqlite3_column_int(select, 1), std::string(data ? data : "", sqlite3_column_bytes(select, 2))};
         }
     }
     sqlite3_finalize(select);

@@ -12,7 +12,7 @@ inline const char* const kSettingsKey = "SOFTWARE\\Corvane\\TFTP\\Settings";
 
 struct StoredValue {
     int type = 0;
-    std::string data;  // the bytes exactly as stored
+    std::string data; // the bytes exactly as stored
 
     bool operator==(const StoredValue&) const = default;
 };
@@ -22,7 +22,6 @@ StoredValue NumberValue(std::uint32_t number);
 
 // Creates the file with the documented tables and puts values under key,
 // with a row for the key and for each of its ancestors.
-void ProvisionStore(const std::string& file, const std::string& key,
-                    const std::map<std::string, StoredValue>& values);
+void ProvisionStore(const std::string& file, const std::string& key, const std::map<std::string, StoredValue>& values);
 // Every value under key; empty when the file or the key is missing.
 std::map<std::string, StoredValue> ReadStore(const std::string& file, const std::string& key);

@@ -56,8 +56,8 @@ bool VantrelProcess::EndWith(int signo)
     if (!IsRunning())
         return false;
     ::kill(static_cast<pid_t>(m_process.processId()), signo);
-    return m_process.waitForFinished(kEndMs) && m_process.exitStatus() == QProcess::NormalExit &&
-           m_process.exitCode() == 0;
+    return m_process.waitForFinished(kEndMs) && m_process.exitStatus() == QProcess::NormalExit
+        && m_process.exitCode() == 0;
 }
 
 int VantrelProcess::ExitStatus()

@@ -97,4 +97,6 @@ unsigned short CAsyncSocket::GetLocalPort() const
     return m_socket < 0 ? 0 : 69;
 }
 
-void CAsyncSocket::OnReceive(int) {}
+void CAsyncSocket::OnReceive(int)
+{
+}

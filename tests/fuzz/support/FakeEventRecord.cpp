@@ -2,4 +2,6 @@
 // down by a write to standard error for every event it provokes.
 #include "platform/EventRecord.h"
 
-void WriteRecordLine(const std::string&) {}
+void WriteRecordLine(const std::string&)
+{
+}

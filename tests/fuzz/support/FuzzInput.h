@@ -7,7 +7,11 @@
 
 class FuzzInput {
 public:
-    FuzzInput(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
+    FuzzInput(const std::uint8_t* data, std::size_t size)
+        : m_data(data),
+          m_size(size)
+    {
+    }
 
     bool AtEnd() const { return m_position >= m_size; }
     std::uint8_t Byte() { return AtEnd() ? 0 : m_data[m_position++]; }

@@ -125,7 +125,9 @@ std::string ServiceHarness::WritePath(const std::string& name) const
 std::vector<std::string> ServiceHarness::WriteDirEntries() const
 {
     std::vector<std::string> names;
-    for (const QString& name : QDir(QString::fromStdString(writeDir)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name))
+    for (const QString& name :
+         QDir(QString::fromStdString(writeDir))
+             .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name))
         names.push_back(name.toStdString());
     return names;
 }

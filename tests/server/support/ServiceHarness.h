@@ -13,8 +13,8 @@
 #include <memory>
 #include <netinet/in.h>
 #include <optional>
-#include <sys/resource.h>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 class StatusRecorder : public CStatusLine {

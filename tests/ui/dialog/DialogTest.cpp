@@ -1,10 +1,10 @@
 // The dialog framework: the modal run and its end, data exchange in both
 // directions, command routing and the dialog keys.
+#include "ui/dialog/Dialog.h"
 #include "platform/MessageBox.h"
 #include "res/ResourceIds.h"
 #include "ui/dialog/Controls.h"
 #include "ui/dialog/DataExchange.h"
-#include "ui/dialog/Dialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -19,7 +19,10 @@ namespace {
 
 class RecordingDialog : public CDialog {
 public:
-    RecordingDialog() : CDialog(IDD_VANTREL_DIALOG) {}
+    RecordingDialog()
+        : CDialog(IDD_VANTREL_DIALOG)
+    {
+    }
 
     void DoDataExchange(CDataExchange* pDX) override
     {
@@ -112,7 +115,8 @@ TEST_F(DialogTest, ControlNotificationsReachOnCommandExceptDuringAnExchange)
     dialog.Box()->click();
     qobject_cast<QPushButton*>(dialog.GetDlgItem(IDC_ADD))->click();
     using Commands = std::vector<std::pair<int, int>>;
-    EXPECT_EQ(dialog.m_commands, (Commands{{IDC_WRITE_DIR, EN_CHANGE}, {IDC_ENABLE_WRITE, BN_CLICKED}, {IDC_ADD, BN_CLICKED}}));
+    EXPECT_EQ(dialog.m_commands,
+              (Commands{{IDC_WRITE_DIR, EN_CHANGE}, {IDC_ENABLE_WRITE, BN_CLICKED}, {IDC_ADD, BN_CLICKED}}));
     EXPECT_EQ(dialog.result(), 0) << "still running";
 }
 
@@ -126,11 +130,16 @@ TEST_F(DialogTest, KeysAndCloseBoxSendTheCommandsOfWindowsDialogs)
         int result; // 0: still running
     };
     const Case cases[] = {
-        {"Enter in the list", IDC_SEARCH_DIRS, [](RecordingDialog& d) { Press(d.GetDlgItem(IDC_SEARCH_DIRS), Qt::Key_Return); }, IDOK, IDOK},
-        {"Enter in a read-only field", IDC_STATUS, [](RecordingDialog& d) { Press(d.GetDlgItem(IDC_STATUS), Qt::Key_Enter, Qt::KeypadModifier); }, IDOK, IDOK},
-        {"Enter on a check box", IDC_ENABLE_WRITE, [](RecordingDialog& d) { Press(d.GetDlgItem(IDC_ENABLE_WRITE), Qt::Key_Return); }, IDOK, IDOK},
-        {"Enter on a push button", IDC_ABOUT, [](RecordingDialog& d) { Press(d.GetDlgItem(IDC_ABOUT), Qt::Key_Return); }, IDC_ABOUT, 0},
-        {"Esc", IDC_SEARCH_DIRS, [](RecordingDialog& d) { Press(d.GetDlgItem(IDC_SEARCH_DIRS), Qt::Key_Escape); }, IDCANCEL, IDCANCEL},
+        {"Enter in the list", IDC_SEARCH_DIRS,
+         [](RecordingDialog& d) { Press(d.GetDlgItem(IDC_SEARCH_DIRS), Qt::Key_Return); }, IDOK, IDOK},
+        {"Enter in a read-only field", IDC_STATUS,
+         [](RecordingDialog& d) { Press(d.GetDlgItem(IDC_STATUS), Qt::Key_Enter, Qt::KeypadModifier); }, IDOK, IDOK},
+        {"Enter on a check box", IDC_ENABLE_WRITE,
+         [](RecordingDialog& d) { Press(d.GetDlgItem(IDC_ENABLE_WRITE), Qt::Key_Return); }, IDOK, IDOK},
+        {"Enter on a push button", IDC_ABOUT,
+         [](RecordingDialog& d) { Press(d.GetDlgItem(IDC_ABOUT), Qt::Key_Return); }, IDC_ABOUT, 0},
+        {"Esc", IDC_SEARCH_DIRS, [](RecordingDialog& d) { Press(d.GetDlgItem(IDC_SEARCH_DIRS), Qt::Key_Escape); },
+         IDCANCEL, IDCANCEL},
         {"close box", IDC_SEARCH_DIRS, [](RecordingDialog& d) { d.close(); }, IDCANCEL, IDCANCEL},
         {"system menu Close", IDC_SEARCH_DIRS, [](RecordingDialog& d) { d.OnSysCommand(0xF060); }, IDCANCEL, IDCANCEL},
     };
@@ -156,7 +165,8 @@ TEST_F(DialogTest, CheckExchangeTakesZeroToTwoAndSavesZeroOrOne)
         bool ticked;
         int afterLoad;
     };
-    const Case cases[] = {{0, false, 0}, {1, true, 1}, {2, true, 2}, {5, false, 0}, {-1, false, 0}, {0x7fffffff, false, 0}};
+    const Case cases[]
+        = {{0, false, 0}, {1, true, 1}, {2, true, 2}, {5, false, 0}, {-1, false, 0}, {0x7fffffff, false, 0}};
     for (const Case& c : cases) {
         RecordingDialog dialog;
         dialog.m_flag = c.stored;

@@ -1,8 +1,8 @@
 // Dialogs built from their templates: pixel geometry from the font's base
 // units, the widget of each control kind with the styles that matter, and
 // captions that fit their controls.
-#include "res/ResourceIds.h"
 #include "ui/dialog/TemplateLoader.h"
+#include "res/ResourceIds.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -51,11 +51,8 @@ TEST(TemplateLoader, PlacesControlsOfTheMainWindowInDialogUnits)
         int x, y, w, h;
     };
     const Case cases[] = {
-        {IDC_SEARCH_DIRS, 15, 15, 155, 40},
-        {IDC_ADD, 180, 15, 50, 14},
-        {IDC_WRITE_DIR, 15, 70, 155, 14},
-        {IDC_RUN_MINIMIZED, 100, 90, 63, 10},
-        {IDOK, 180, 120, 50, 14},
+        {IDC_SEARCH_DIRS, 15, 15, 155, 40},   {IDC_ADD, 180, 15, 50, 14}, {IDC_WRITE_DIR, 15, 70, 155, 14},
+        {IDC_RUN_MINIMIZED, 100, 90, 63, 10}, {IDOK, 180, 120, 50, 14},
     };
     for (const Case& c : cases) {
         QWidget* control = FindControl(&dialog, c.id);
@@ -119,8 +116,9 @@ TEST(TemplateLoader, TabOrderIsTemplateOrderOverTabStops)
             order.push_back(GetControlId(widget));
         widget = widget->nextInFocusChain();
     } while (widget != first && order.size() < 20);
-    EXPECT_EQ(order, (std::vector<int>{IDC_SEARCH_DIRS, IDC_ADD, IDC_REMOVE, IDC_WRITE_DIR, IDC_ENABLE_WRITE,
-                                       IDC_RUN_MINIMIZED, IDC_STATUS, IDC_ABOUT, IDOK}));
+    EXPECT_EQ(order,
+              (std::vector<int>{IDC_SEARCH_DIRS, IDC_ADD, IDC_REMOVE, IDC_WRITE_DIR, IDC_ENABLE_WRITE,
+                                IDC_RUN_MINIMIZED, IDC_STATUS, IDC_ABOUT, IDOK}));
     for (QLabel* label : dialog.findChildren<QLabel*>())
         EXPECT_EQ(label->focusPolicy(), Qt::NoFocus);
 }
@@ -138,8 +136,9 @@ TEST(TemplateLoader, CaptionsFitTheirControls)
             if (auto* label = qobject_cast<QLabel*>(control); label && label->pixmap().isNull())
                 needed = metrics.horizontalAdvance(label->text());
             else if (auto* box = qobject_cast<QCheckBox*>(control))
-                needed = box->style()->pixelMetric(QStyle::PM_IndicatorWidth) +
-                         box->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing) + metrics.horizontalAdvance(box->text());
+                needed = box->style()->pixelMetric(QStyle::PM_IndicatorWidth)
+                    + box->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing)
+                    + metrics.horizontalAdvance(box->text());
             else if (auto* button = qobject_cast<QPushButton*>(control))
                 needed = metrics.horizontalAdvance(button->text()) + 4;
             EXPECT_LE(needed, control->width()) << templateId << " control " << GetControlId(control);

@@ -3,18 +3,18 @@
 #include "platform/MessageBox.h"
 #include "platform/registry/Registry.h"
 #include "res/StringTable.h"
-#include "ui/dialog/Dialog.h"
 #include "ui/DirChooser.h"
+#include "ui/dialog/Dialog.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMouseEvent>
-#include <QWidget>
 #include <QPointer>
 #include <QThread>
 #include <QTimer>
+#include <QWidget>
 
 void WindowFixture::SetUp()
 {
@@ -43,8 +43,7 @@ void WindowFixture::TearDown()
     ClearResStringOverrides();
 }
 
-std::string WindowFixture::MakeDir(const std::string& name, const std::string& fileName,
-                                   const std::string& content)
+std::string WindowFixture::MakeDir(const std::string& name, const std::string& fileName, const std::string& content)
 {
     const QString path = m_scratch.filePath(QString::fromStdString(name));
     EXPECT_TRUE(QDir().mkpath(path));

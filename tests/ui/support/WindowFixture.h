@@ -26,8 +26,7 @@ protected:
     void TearDown() override;
 
     // A directory below the scratch folder holding one file, if a name is given.
-    std::string MakeDir(const std::string& name, const std::string& fileName = {},
-                        const std::string& content = {});
+    std::string MakeDir(const std::string& name, const std::string& fileName = {}, const std::string& content = {});
     std::string ReadFile(const std::string& path) const;
     std::string StoreFile() const;
 
