@@ -31,6 +31,15 @@ LONG ResultOf(int sqliteResult)
     }
 }
 
+// The result of a step that looks up one row: ERROR_FILE_NOT_FOUND when
+// there is none.
+LONG RowResult(int step)
+{
+    if (step == SQLITE_ROW)
+        return ERROR_SUCCESS;
+    return step == SQLITE_DONE ? ERROR_FILE_NOT_FOUND : ResultOf(step);
+}
+
 const char* const kFindKey = "SELECT path FROM reg_keys WHERE path = ?1";
 
 } // namespace
@@ -173,11 +182,8 @@ LONG CRegistryStore::FindKey(const std::string& path, std::string& storedPath)
     }
     CStatement find(m_statements, kFindKey);
     find.Bind(1, path);
-    const int step = find.Step();
-    if (step == SQLITE_DONE)
-        return ERROR_FILE_NOT_FOUND;
-    if (step != SQLITE_ROW)
-        return ResultOf(step);
+    if (const LONG result = RowResult(find.Step()))
+        return result;
     storedPath = find.Text(0);
     return ERROR_SUCCESS;
 }
@@ -238,11 +244,8 @@ LONG CRegistryStore::GetValue(const std::string& keyPath, const std::string& nam
     CStatement get(m_statements, "SELECT type, data FROM reg_values WHERE key = ?1 AND name = ?2");
     get.Bind(1, keyPath);
     get.Bind(2, name);
-    const int step = get.Step();
-    if (step == SQLITE_DONE)
-        return ERROR_FILE_NOT_FOUND;
-    if (step != SQLITE_ROW)
-        return ResultOf(step);
+    if (const LONG result = RowResult(get.Step()))
+        return result;
     type = static_cast<DWORD>(get.Number(0));
     data = get.Blob(1);
     return ERROR_SUCCESS;

@@ -252,6 +252,18 @@ TEST(Registry, AnEmptyFileBecomesAStore)
     EXPECT_EQ(Keys{"K"}, store.Keys());
 }
 
+// 0 when both an open and a create of "K" with full access are refused; the
+// number of the first that was not, otherwise.
+static int FullAccessIsDenied(HKEY* key)
+{
+    if (Open(HKEY_LOCAL_MACHINE, "K", key) != ERROR_ACCESS_DENIED)
+        return 1;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "K", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key, nullptr)
+        != ERROR_ACCESS_DENIED)
+        return 2;
+    return 0;
+}
+
 TEST(Registry, FullAccessNeedsWriteRightsToTheFileOrItsFolder)
 {
     CScratchStore store;
@@ -261,11 +273,8 @@ TEST(Registry, FullAccessNeedsWriteRightsToTheFileOrItsFolder)
     RegSetStoreFile(HKEY_LOCAL_MACHINE, locked + "/hklm.db");
     EXPECT_EQ(0, RunWithoutRoot([] {
                   HKEY key = nullptr;
-                  if (Open(HKEY_LOCAL_MACHINE, "K", &key) != ERROR_ACCESS_DENIED)
-                      return 1;
-                  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "K", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr)
-                      != ERROR_ACCESS_DENIED)
-                      return 2;
+                  if (const int denied = FullAccessIsDenied(&key))
+                      return denied;
                   return key == nullptr ? 0 : 3;
               }));
     EXPECT_FALSE(std::filesystem::exists(locked + "/hklm.db"));
@@ -277,11 +286,8 @@ TEST(Registry, FullAccessNeedsWriteRightsToTheFileOrItsFolder)
     std::filesystem::permissions(store.File(), std::filesystem::perms(0444));
     EXPECT_EQ(0, RunWithoutRoot([] {
                   HKEY key = nullptr;
-                  if (Open(HKEY_LOCAL_MACHINE, "K", &key) != ERROR_ACCESS_DENIED)
-                      return 1;
-                  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "K", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr)
-                      != ERROR_ACCESS_DENIED)
-                      return 2;
+                  if (const int denied = FullAccessIsDenied(&key))
+                      return denied;
                   if (Open(HKEY_LOCAL_MACHINE, "K", &key, KEY_READ) != ERROR_SUCCESS)
                       return 3;
                   DWORD size = 0;
