@@ -35,8 +35,9 @@ void CTftpSocket::OnReadRequest(const char* packet, int length, const sockaddr_i
         return;
     }
     off_t size = 0;
-    BeneathResult result;
-    std::FILE* file = OpenFromSearchDirs(*m_pSearchDirs, ServedName(name), &size, &result);
+    BeneathResult result = BeneathResult::Missing;
+    std::FILE* file
+        = NamesTemporaryUpload(name) ? nullptr : OpenFromSearchDirs(*m_pSearchDirs, ServedName(name), &size, &result);
     if (!file) {
         if (result == BeneathResult::NoDescriptors)
             Refuse(kTooManyOpenFiles, FormatText("Too many open files for %s", name.c_str()), name, source, local);

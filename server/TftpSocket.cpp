@@ -2,6 +2,7 @@
 
 #include "platform/EventRecord.h"
 #include "platform/MessageBox.h"
+#include "platform/TemporaryUpload.h"
 #include "platform/WinTimer.h"
 #include "server/StatusLine.h"
 #include "server/StatusText.h"
@@ -74,6 +75,8 @@ void CTftpSocket::Start(int* pEnableWrite, std::string* pWriteDir, std::vector<s
         ShowMessage("Unable to Bind socket. Is Vantrel already open? ");
         return;
     }
+    // Bound: no other instance runs, so no upload is in progress there.
+    RemoveStaleUploads(*m_pWriteDir);
     g_server = this;
     m_timerId = SetTimer(nullptr, 1, kTickMs, ServerTimerProc);
 }

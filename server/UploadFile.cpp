@@ -1,26 +1,14 @@
 #include "server/UploadFile.h"
 
+#include "platform/TemporaryUpload.h"
+
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
-// The temporary name keeps most of the target's name, so a listing shows what
-// it is, and well within the 255 bytes a name may have.
-constexpr std::size_t kKeptNameLength = 200;
 constexpr int kCreateAttempts = 16;
-
-static std::string TemporaryName(const std::string& target)
-{
-    char suffix[32];
-    std::snprintf(suffix, sizeof suffix, ".upload-%08x%08x", arc4random(), arc4random());
-    std::string name(1, '.');
-    name.append(target, 0, kKeptNameLength);
-    name.append(suffix);
-    return name;
-}
 
 // The permission bits of the file that is replaced, if any, without
 // set-user-ID and set-group-ID, which must never pass to received content.
@@ -39,7 +27,7 @@ static bool TargetPermissions(int directory, const std::string& target, std::opt
 static int CreateTemporary(UploadFile* upload, BeneathResult* result)
 {
     for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
-        upload->temporary = TemporaryName(upload->target);
+        upload->temporary = TemporaryUploadName(upload->target);
         const int fd
             = openat(upload->directory, upload->temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) {

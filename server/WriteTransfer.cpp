@@ -19,7 +19,7 @@ void CTftpSocket::OnWriteRequest(const char* packet, int length, const sockaddr_
         return;
     }
     const std::string unsafe = FormatText("Rejected Unsafe Name %s", name.c_str());
-    if (!IsSafeName(name)) {
+    if (!IsSafeName(name) || NamesTemporaryUpload(name)) {
         Refuse(kAccessViolation, unsafe, name, source, local);
         return;
     }

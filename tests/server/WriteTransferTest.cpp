@@ -2,6 +2,8 @@
 // texts, what reaches the disk, and the refusals.
 #include "support/ServiceHarness.h"
 
+#include "platform/TemporaryUpload.h"
+
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -60,6 +62,17 @@ TEST(WriteTransfer, ReplacesExistingFileWholeOnlyOnceComplete)
     reader.Send(RequestPacket(1, "old")); // a download that starts meanwhile gets the old file
     EXPECT_EQ(reader.Receive(), DataPacket(1, "previous content"));
     EXPECT_EQ(ReadWholeFile(path), "previous content");
+
+    // No request reaches the partial uploads.
+    const std::vector<std::string> entries = service.WriteDirEntries();
+    ASSERT_EQ(entries.size(), 3u);
+    for (const std::string& temporary : {entries[0], entries[1]}) {
+        EXPECT_TRUE(IsTemporaryUploadName(temporary)) << temporary;
+        reader.Send(RequestPacket(1, temporary));
+        EXPECT_EQ(reader.Receive(), ErrorPacket(1, "File not found")) << temporary;
+        reader.Send(RequestPacket(2, "\\" + temporary));
+        EXPECT_EQ(reader.Receive(), ErrorPacket(2, "Access violation")) << temporary;
+    }
 
     // Two uploads of one name: each lands whole, the last to finish wins.
     first.Send(DataPacket(1, "one"));
