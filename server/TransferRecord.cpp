@@ -1,6 +1,7 @@
 #include "server/TransferRecord.h"
 
 #include "platform/EventRecord.h"
+#include "platform/RecordText.h"
 
 #include <arpa/inet.h>
 #include <cstdio>
@@ -10,7 +11,8 @@ void RecordEvent(const sockaddr_in& client, const std::string& name, const std::
 {
     char address[INET_ADDRSTRLEN] = "?";
     inet_ntop(AF_INET, &client.sin_addr, address, sizeof address);
-    WriteRecordLine(std::string(address) + ":" + std::to_string(ntohs(client.sin_port)) + " \"" + name + "\" " + event);
+    WriteRecordLine(std::string(address) + ":" + std::to_string(ntohs(client.sin_port)) + " " + QuotedForRecord(name)
+                    + " " + event);
 }
 
 std::string FinishedEvent(long long bytes, double startedSeconds)

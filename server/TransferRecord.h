@@ -1,6 +1,7 @@
 #pragma once
 // The record of transfers: one line per event of a request or a transfer,
-// each naming the client's address and port and the file name as received.
+// each naming the client's address and port and the file name as received,
+// quoted and escaped so that no name can pass for another part of the line.
 // Never a line per block, so a large transfer is a handful of lines.
 #include <netinet/in.h>
 #include <string>
