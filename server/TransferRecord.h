@@ -7,6 +7,9 @@
 #include <string>
 
 void RecordEvent(const sockaddr_in& client, const std::string& name, const std::string& event);
+// A line for an event that belongs to no file: the client's address and port,
+// then event.
+void RecordPeerEvent(const sockaddr_in& client, const std::string& event);
 
 // "finished: <bytes> bytes in <seconds> s", from the transfer's start.
 std::string FinishedEvent(long long bytes, double startedSeconds);
