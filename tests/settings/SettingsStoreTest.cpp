@@ -299,13 +299,14 @@ TEST(SettingsStore, ADamagedFileGivesDefaultsAndIsLeftAsItWas)
 // administrator's sqlite3 session: reading never waits for the write lock, a
 // store that cannot be read gives the defaults and says so, and a save that
 // cannot get the store writes none of the fields. The save waits once for the
-// whole store, not once per value: a session that lets go soon after the
-// wait finds nothing of the save written, and one that lets go within it
-// finds all.
+// whole store, not once per value: a session that lets go after that one
+// wait, while a save of value after value would still be writing, finds
+// nothing of the save written; one that lets go within the wait finds all.
 TEST(SettingsStore, AnotherProgramHoldingTheStoreNeverCostsTheStoredSettings)
 {
     constexpr int kWaitMs = 300;
-    constexpr int kHoldsToTheEnd = -1;
+    constexpr int kHolds = -1;
+    constexpr LONG kBusy = ERROR_SHARING_VIOLATION;
     struct Case {
         const char* what;
         const char* held;
@@ -315,25 +316,16 @@ TEST(SettingsStore, AnotherProgramHoldingTheStoreNeverCostsTheStoredSettings)
         Fields afterwards;
     };
     const Fields stored{"D:\\kept", 1, 0, {"E:\\kept"}};
+    const Fields storedAndChanged{"D:\\kept", 0, 0, {"E:\\kept"}};
     const Fields changed{"D:\\new", 0, 1, {"E:\\new", "F:\\new"}};
-    const char* const pendingChange
-        = "BEGIN IMMEDIATE; UPDATE reg_values SET data = X'00000000' WHERE name = 'EnableWrite';";
+    const char* const reader = "BEGIN; SELECT count(*) FROM reg_values;";
+    const char* const writer = "BEGIN IMMEDIATE; UPDATE reg_values SET data = X'00000000' WHERE name = 'EnableWrite';";
     const Case cases[] = {
-        {"a reader", "BEGIN; SELECT count(*) FROM reg_values;", kHoldsToTheEnd, true, ERROR_SHARING_VIOLATION, stored},
-        {"a writer with a change pending",
-         pendingChange,
-         kHoldsToTheEnd,
-         true,
-         ERROR_SHARING_VIOLATION,
-         {"D:\\kept", 0, 0, {"E:\\kept"}}},
-        {"a writer holding the file", "BEGIN EXCLUSIVE;", kHoldsToTheEnd, false, ERROR_SHARING_VIOLATION, stored},
-        {"a writer that lets go halfway through the save",
-         pendingChange,
-         4 * kWaitMs,
-         true,
-         ERROR_SHARING_VIOLATION,
-         {"D:\\kept", 0, 0, {"E:\\kept"}}},
-        {"a writer that lets go within the wait", pendingChange, kWaitMs / 10, true, ERROR_SUCCESS, changed},
+        {"a reader", reader, kHolds, true, kBusy, stored},
+        {"a writer with a change pending", writer, kHolds, true, kBusy, storedAndChanged},
+        {"a writer holding the file", "BEGIN EXCLUSIVE;", kHolds, false, kBusy, stored},
+        {"a writer that lets go halfway through the save", writer, 4 * kWaitMs, true, kBusy, storedAndChanged},
+        {"a writer that lets go within the wait", writer, kWaitMs / 10, true, ERROR_SUCCESS, changed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -345,7 +337,7 @@ TEST(SettingsStore, AnotherProgramHoldingTheStoreNeverCostsTheStoredSettings)
         bool loaded = !c.loads;
         EXPECT_EQ(c.loads ? stored : Fields{}, Load(&loaded));
         EXPECT_EQ(c.loads, loaded);
-        if (c.letsGoAfterMs != kHoldsToTheEnd)
+        if (c.letsGoAfterMs != kHolds)
             session.LetGoAfter(c.letsGoAfterMs);
         EXPECT_EQ(c.saved, Save(changed));
         if (c.saved != ERROR_SUCCESS) {

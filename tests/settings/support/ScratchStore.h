@@ -183,8 +183,13 @@ public:
         m_tool = popen(command.c_str(), "w");
         if (m_tool == nullptr)
             return;
-        std::fprintf(m_tool, ".bail on\n%s\n", statements.c_str());
-        m_holding = WaitForMarker();
+        std::fprintf(m_tool, ".bail on\n%s\n.once %s\nSELECT 1;\n", statements.c_str(), m_marker.c_str());
+        std::fflush(m_tool);
+        for (int waited = 0; !std::filesystem::exists(m_marker) && waited < 10000; waited += 5) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        m_holding = std::filesystem::exists(m_marker);
+        unlink(m_marker.c_str());
     }
     CSqliteSession(const CSqliteSession&) = delete;
     CSqliteSession& operator=(const CSqliteSession&) = delete;
@@ -218,20 +223,6 @@ public:
     bool HasLetGo() const { return std::filesystem::exists(m_marker); }
 
 private:
-    // Has the tool write the marker file once what it was given before has
-    // run; false when it did not within ten seconds.
-    bool WaitForMarker()
-    {
-        std::fprintf(m_tool, ".once %s\nSELECT 1;\n", m_marker.c_str());
-        std::fflush(m_tool);
-        for (int waited = 0; !std::filesystem::exists(m_marker) && waited < 10000; waited += 5) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        const bool written = std::filesystem::exists(m_marker);
-        unlink(m_marker.c_str());
-        return written;
-    }
-
     static std::string MarkerName()
     {
         char marker[] = "/tmp/vantrel-session-XXXXXX";
