@@ -2,6 +2,7 @@
 
 #include "platform/EventRecord.h"
 #include "platform/MessageBox.h"
+#include "platform/RecordText.h"
 #include "platform/TemporaryUpload.h"
 #include "platform/WinTimer.h"
 #include "server/StatusLine.h"
@@ -99,16 +100,22 @@ void CTftpSocket::OnReceive(int)
     case kOpWriteRequest: OnWriteRequest(packet, length, source, local); break;
     case kOpData: OnData(packet, length, source); break;
     case kOpAck: OnAck(packet, source); break;
-    case kOpError: OnErrorPacket(packet, length); break;
+    case kOpError: OnErrorPacket(packet, length, source); break;
     default: ShowMessage(FormatText("Unknown Opcode %x", opcode)); break;
     }
 }
 
 // A client's ERROR ends nothing: its transfer runs on until the tick ends it.
-void CTftpSocket::OnErrorPacket(const char* packet, int length)
+// Its record line names the client, and quotes the client's text, so that a
+// forged ERROR cannot pass its text off as a line of the program's own.
+void CTftpSocket::OnErrorPacket(const char* packet, int length, const sockaddr_in& source)
 {
+    const std::uint16_t code = ReadWord(packet, 2);
+    const auto received
+        = [code](const std::string& message) { return FormatText("Received Error #%x for %s", code, message.c_str()); };
     const std::string message = ReadString(packet, length, kHeaderSize);
-    ShowMessage(FormatText("Received Error #%x for %s", ReadWord(packet, 2), message.c_str()));
+    RecordPeerEvent(source, "message: " + received(QuotedForRecord(message)));
+    ShowUnrecordedMessage(received(message));
 }
 
 void CTftpSocket::Send(const void* packet, int length, const sockaddr_in& to, in_addr local)
@@ -133,12 +140,17 @@ void CTftpSocket::Refuse(const TftpError& error, const std::string& text, const 
 
 void CTftpSocket::ShowMessage(const std::string& text)
 {
+    WriteRecordLine("message: " + text);
+    ShowUnrecordedMessage(text);
+}
+
+void CTftpSocket::ShowUnrecordedMessage(const std::string& text)
+{
     if (m_openBoxes >= kMaxOpenBoxes) {
-        WriteRecordLine("message: " + text);
         SetStatusLine(text);
         return;
     }
     ++m_openBoxes;
-    AfxMessageBox(text, MB_OK, 0);
+    MessageBoxWithoutRecord(text);
     --m_openBoxes;
 }

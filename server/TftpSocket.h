@@ -37,15 +37,18 @@ private:
     // TftpSocket.cpp
     CTransfer* AddTransfer(std::FILE* file, bool isWrite, const std::string& name, const sockaddr_in& source,
                            in_addr local);
-    void OnErrorPacket(const char* packet, int length);
+    void OnErrorPacket(const char* packet, int length, const sockaddr_in& source);
     void Send(const void* packet, int length, const sockaddr_in& to, in_addr local);
     void SendAck(std::uint16_t block, const sockaddr_in& to, in_addr local);
     // Sends the ERROR packet, shows the text on the status line and records
     // the outcome ("refused" or "failed ...") with the error's message.
     void Refuse(const TftpError& error, const std::string& text, const std::string& name, const sockaddr_in& to,
                 in_addr local, const std::string& outcome = "refused");
-    // A modal box, or the status line while too many boxes are open already.
+    // A modal box, or the status line while too many boxes are open already;
+    // the text is recorded as "message: <text>".
     void ShowMessage(const std::string& text);
+    // The same, for a caller that has recorded the event itself.
+    void ShowUnrecordedMessage(const std::string& text);
 
     // ReadTransfer.cpp
     void OnReadRequest(const char* packet, int length, const sockaddr_in& source, in_addr local);

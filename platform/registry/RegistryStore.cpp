@@ -29,6 +29,8 @@ LONG ResultOf(int sqliteResult)
     case SQLITE_PERM:
     case SQLITE_READONLY:
     case SQLITE_AUTH: return ERROR_ACCESS_DENIED;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return ERROR_SHARING_VIOLATION;
     default: return ERROR_REGISTRY_IO_FAILED;
     }
 }

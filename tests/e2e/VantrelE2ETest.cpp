@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <sstream>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -60,6 +61,18 @@ int CurlGet(const QString& name, const QString& local)
 int CurlPut(const QString& local, const QString& name)
 {
     return RunClient("curl", {"-sS", "--max-time", "30", "-T", local, "tftp://127.0.0.1/" + name});
+}
+
+// The lines of output that are not lines of the program's own record.
+std::vector<std::string> ForeignLines(const std::string& output)
+{
+    std::vector<std::string> foreign;
+    std::istringstream in(output);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.starts_with("vantrel: "))
+            foreign.push_back(line);
+    }
+    return foreign;
 }
 
 std::map<std::string, StoredValue> SavedSettings()
@@ -138,6 +151,7 @@ TEST_F(VantrelE2E, FirstRunWithoutStoreServesNothingAndSavesTheDefaults)
     EXPECT_EQ(CurlPut(Path("fetched/up.bin"), "up.bin"), kCurlTftpPermission);
 
     ASSERT_TRUE(vantrel.EndWith(SIGTERM));
+    EXPECT_EQ(ForeignLines(vantrel.Output()), std::vector<std::string>{}) << "Qt's warnings stay out of the record";
     const std::map<std::string, StoredValue> firstSave = {
         {"WriteDir", TextValue("")},
         {"EnableWrite", NumberValue(0)},

@@ -35,8 +35,13 @@ TEST(ReadTransfer, ReportsEveryStepOnStatusLine)
     EXPECT_TRUE(service.boxes.empty());
 }
 
+// A name, or the text of a client's ERROR, is quoted and escaped in the
+// record, so that every line parses one way: this one would otherwise read as
+// a finished transfer, and reorder the line on a terminal.
 TEST(ReadTransfer, RecordHasOneLinePerEventNeverOnePerBlock)
 {
+    const std::string hostile = "x\" finished: 1 bytes in 0.01 s\\\xe2\x80\xae\xc2\x85\xff";
+    const std::string hostileQuoted = R"("x\" finished: 1 bytes in 0.01 s\\\xe2\x80\xae\xc2\x85\xff")";
     ServiceHarness service;
     service.PutFile(0, "f.bin", RandomBytes(3000, 13));
     StandardErrorCapture record;
@@ -46,7 +51,8 @@ TEST(ReadTransfer, RecordHasOneLinePerEventNeverOnePerBlock)
     ASSERT_EQ(peer.Upload("up\n.bin", std::string(700, 'u')), 0);
     service.enableWrite = 0;
     peer.Send(RequestPacket(2, "no"));
-    peer.Send(RequestPacket(1, "missing"));
+    peer.Send(RequestPacket(1, hostile));
+    peer.Send(ErrorPacket(1, hostile));
     peer.Send(RequestPacket(1, "f.bin"));
     peer.Drain();
     for (int tick = 0; tick < 24; ++tick)
@@ -59,8 +65,9 @@ TEST(ReadTransfer, RecordHasOneLinePerEventNeverOnePerBlock)
         client + "\"up\\x0a.bin\" finished: 700 bytes in ",
         client + "\"no\" write request",
         client + "\"no\" refused: Write not permitted",
-        client + "\"missing\" read request",
-        client + "\"missing\" refused: File not found",
+        client + hostileQuoted + " read request",
+        client + hostileQuoted + " refused: File not found",
+        client + "message: Received Error #1 for " + hostileQuoted,
         client + "\"f.bin\" read request",
         client + "\"f.bin\" resent block 1 (1 of 3)",
         client + "\"f.bin\" resent block 1 (2 of 3)",

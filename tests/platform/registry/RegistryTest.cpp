@@ -373,6 +373,7 @@ TEST(Registry, ATransactionLandsWholeAtItsCommitOrNotAtAll)
             CSqliteSession reader(store.File(), "BEGIN; SELECT count(*) FROM reg_keys;");
             ASSERT_TRUE(reader.Holding());
             EXPECT_FALSE(CommitTransaction(transaction));
+            EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), GetLastError());
             reader.End();
             EXPECT_TRUE(CommitTransaction(transaction));
         }
