@@ -2,15 +2,20 @@
 // would answer them: where they open, what they show and what they return.
 #include "ui/DirChooser.h"
 #include "res/ResourceIds.h"
+#include "tests/support/WindowManager.h"
 #include "ui/LegacyDirDialog.h"
+#include "ui/ServerDlg.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -84,6 +89,28 @@ TEST_F(DirChooserTest, FolderBrowserOpensAtTheStartAndReturnsTheAbsoluteChoice)
         EXPECT_TRUE(directoryMode);
     }
     EXPECT_EQ(m_starts.front(), Dir("a")) << "the seam sees the caller's start";
+}
+
+// Its Cancel button is always within reach: tests/CMakeLists.txt runs this
+// case once more at twice the scale, where the window tests' 1280 x 800
+// screen holds 640 x 400 and the browser is taller than that.
+TEST_F(DirChooserTest, FolderBrowserOpensCentredOverItsOwnerAndInsideTheScreen)
+{
+    SKIP_UNLESS_WINDOWS_ARE_FRAMED();
+    CServerDlg owner(0);
+    ASSERT_TRUE(owner.Create());
+    ASSERT_TRUE(WaitUntilOpened(&owner));
+    Answer(std::nullopt, [&](const DirectoryDialogRequest& request) {
+        ASSERT_TRUE(WaitUntilOpened(request.dialog));
+        const QRect frame = request.dialog->frameGeometry();
+        const QRect workArea = request.dialog->screen()->availableGeometry();
+        EXPECT_TRUE(workArea.contains(frame)) << testing::PrintToString(frame);
+        EXPECT_LE((frame.center() - owner.frameGeometry().center()).manhattanLength(), 2);
+        const QPushButton* cancel = request.dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel);
+        EXPECT_TRUE(workArea.contains(QRect(cancel->mapToGlobal(QPoint()), cancel->size())));
+    });
+    std::string path;
+    EXPECT_FALSE(CDirChooser().ChooseDirectory(path, &owner, FALSE, "Choose a search Directory"));
 }
 
 TEST_F(DirChooserTest, ForceLegacySelectsTheLegacyDialog)
