@@ -5,16 +5,6 @@
 #include <QThread>
 #include <QWidget>
 
-void PrintTo(const QPoint& point, std::ostream* out)
-{
-    *out << point.x() << "," << point.y();
-}
-
-void PrintTo(const QRect& rect, std::ostream* out)
-{
-    *out << rect.width() << "x" << rect.height() << "+" << rect.x() << "+" << rect.y();
-}
-
 bool WindowsAreFramed()
 {
     return QApplication::platformName() != "offscreen";

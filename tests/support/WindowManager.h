@@ -3,18 +3,11 @@
 // frames a window and a window's frame is its client area, and on a display
 // with a window manager (scripts/in-xsession), which frames, places and
 // activates windows in its own time.
-#include <QPoint>
-#include <QRect>
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <ostream>
 
 class QWidget;
-
-// Places and frames in failure messages as x,y and WxH+x+y.
-void PrintTo(const QPoint& point, std::ostream* out);
-void PrintTo(const QRect& rect, std::ostream* out);
 
 // Whether a window manager frames the windows here.
 bool WindowsAreFramed();
