@@ -3,6 +3,7 @@
 // ending the window.
 #include "support/WindowFixture.h"
 #include "tests/support/TftpPeer.h"
+#include "tests/support/WindowManager.h"
 
 #include "res/ResourceIds.h"
 #include "ui/ServerDlg.h"
@@ -304,7 +305,9 @@ TEST_F(ServerDlgTest, RemoveTakesTheFirstExactlyEqualEntryAndTheSelectedItem)
 
 TEST_F(ServerDlgTest, OpensCentredButStartedMinimizedIsRestoredToTheTopLeftCorner)
 {
+    SKIP_UNLESS_WINDOWS_ARE_FRAMED();
     ASSERT_TRUE(m_dlg.Create());
+    ASSERT_TRUE(WaitUntilOpened(&m_dlg));
     const QRect screen = m_dlg.screen()->availableGeometry();
     const QPoint offCentre = m_dlg.frameGeometry().center() - screen.center();
     EXPECT_LE(offCentre.manhattanLength(), 2);
@@ -312,10 +315,29 @@ TEST_F(ServerDlgTest, OpensCentredButStartedMinimizedIsRestoredToTheTopLeftCorne
     CServerDlg minimized(0);
     minimized.m_runMinimized = 1;
     ASSERT_TRUE(minimized.Create());
+    Pump(100);
     minimized.windowHandle()->showNormal(); // as the window manager restores it
-    Pump(20);
+    ASSERT_TRUE(WaitUntilOpened(&minimized));
     EXPECT_FALSE(minimized.IsIconic());
     EXPECT_EQ(minimized.frameGeometry().topLeft(), QPoint(0, 0));
+}
+
+// At start the list has the focus and nothing selected, and shows nothing
+// that looks like a selection until the user selects an entry.
+TEST_F(ServerDlgTest, TheListLooksUnselectedWhileNothingIsSelected)
+{
+    m_dlg.m_searchDirs = {"/srv/a", "/srv/b"};
+    ASSERT_TRUE(m_dlg.Create());
+    ASSERT_TRUE(WaitUntilOpened(&m_dlg));
+    ASSERT_TRUE(List()->hasFocus());
+    ASSERT_TRUE(List()->selectedItems().isEmpty());
+    const QImage atStart = List()->viewport()->grab().toImage();
+
+    Field(IDC_STATUS)->setFocus();
+    EXPECT_EQ(List()->viewport()->grab().toImage(), atStart) << "an entry looks selected";
+    SelectListed("/srv/a");
+    List()->setFocus();
+    EXPECT_NE(List()->viewport()->grab().toImage(), atStart) << "a selection shows";
 }
 
 } // namespace
