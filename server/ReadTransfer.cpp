@@ -1,29 +1,29 @@
 #include "server/TftpSocket.h"
 
+#include "platform/FileRead.h"
 #include "server/RegularFile.h"
 #include "server/SafeName.h"
 #include "server/StatusLine.h"
 #include "server/StatusText.h"
 #include "server/TftpPacket.h"
 #include "server/TransferRecord.h"
-#include "server/TransferTable.h"
 
 // The first search directory that yields the name wins. An empty entry would
 // mean the filesystem root and is never searched; a name that leads out of a
 // directory is not in it, and the search goes on. Out of descriptors, every
 // directory would fail alike, so the search stops there.
-static std::FILE* OpenFromSearchDirs(const std::vector<std::string>& searchDirs, const std::string& name, off_t* size,
-                                     BeneathResult* result)
+static int OpenFromSearchDirs(const std::vector<std::string>& searchDirs, const std::string& name, off_t* size,
+                              BeneathResult* result)
 {
     for (const std::string& directory : searchDirs) {
         if (directory.empty())
             continue;
-        std::FILE* file = OpenRegularFileForRead(directory, name, size, result);
-        if (file || *result == BeneathResult::NoDescriptors)
+        const int file = OpenRegularFileForRead(directory, name, size, result);
+        if (file >= 0 || *result == BeneathResult::NoDescriptors)
             return file;
     }
     *result = BeneathResult::Missing;
-    return nullptr;
+    return -1;
 }
 
 void CTftpSocket::OnReadRequest(const char* packet, int length, const sockaddr_in& source, in_addr local)
@@ -36,15 +36,16 @@ void CTftpSocket::OnReadRequest(const char* packet, int length, const sockaddr_i
     }
     off_t size = 0;
     BeneathResult result;
-    std::FILE* file = OpenFromSearchDirs(*m_pSearchDirs, ServedName(name), &size, &result);
-    if (!file) {
+    const int file = OpenFromSearchDirs(*m_pSearchDirs, ServedName(name), &size, &result);
+    if (file < 0) {
         if (result == BeneathResult::NoDescriptors)
             Refuse(kTooManyOpenFiles, FormatText("Too many open files for %s", name.c_str()), name, source, local);
         else
             Refuse(kFileNotFound, FormatText("Unknown File %s", name.c_str()), name, source, local);
         return;
     }
-    CTransfer* t = AddTransfer(file, false, name, source, local);
+    CTransfer* t = AddTransfer(false, name, source, local);
+    t->descriptor = file;
     t->totalBlocks = static_cast<std::uint16_t>(size / kBlockSize);
     t->bytes = size;
     if (SendNextBlock(t))
@@ -54,7 +55,7 @@ void CTftpSocket::OnReadRequest(const char* packet, int length, const sockaddr_i
 void CTftpSocket::OnAck(const char* packet, const sockaddr_in& source)
 {
     const std::uint16_t acked = ReadWord(packet, 2);
-    CTransfer* t = FindReadTransfer(m_head, source);
+    CTransfer* t = m_index.FindRead(source);
     if (!t)
         return;
     if (acked != t->block) {
@@ -80,8 +81,8 @@ BOOL CTftpSocket::SendNextBlock(CTransfer* t)
         return TRUE;
     }
     char packet[kHeaderSize + kBlockSize];
-    const std::size_t count = std::fread(packet + kHeaderSize, 1, kBlockSize, t->file);
-    if (count < kBlockSize && std::ferror(t->file)) {
+    const long long count = ReadAt(t->descriptor, packet + kHeaderSize, kBlockSize, t->blockOffset);
+    if (count < 0) {
         FailRead(t);
         return FALSE;
     }

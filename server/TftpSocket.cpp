@@ -1,6 +1,8 @@
 #include "server/TftpSocket.h"
 
 #include "platform/EventRecord.h"
+#include "platform/FileRead.h"
+#include "platform/FreeMemory.h"
 #include "platform/MessageBox.h"
 #include "platform/WinTimer.h"
 #include "server/StatusLine.h"
@@ -8,6 +10,7 @@
 #include "server/TftpPacket.h"
 #include "server/TransferRecord.h"
 
+#include <algorithm>
 #include <cstring>
 
 CTftpSocket* g_server = nullptr;
@@ -16,6 +19,9 @@ constexpr UINT kTickMs = 500;
 // Each box runs a nested loop inside OnReceive, where further datagrams open
 // further boxes; the limit keeps a flood of them from nesting without bound.
 constexpr int kMaxOpenBoxes = 4;
+// A table that held at least this many records at once gives their memory
+// back once it is empty again; a smaller one keeps it for the next transfers.
+constexpr int kLargeTable = 256;
 
 CTftpSocket::CTftpSocket(UINT port)
     : m_port(port)
@@ -32,11 +38,9 @@ CTftpSocket::~CTftpSocket()
         RemoveTransfer(m_head);
 }
 
-CTransfer* CTftpSocket::AddTransfer(std::FILE* file, bool isWrite, const std::string& name, const sockaddr_in& source,
-                                    in_addr local)
+CTransfer* CTftpSocket::AddTransfer(bool isWrite, const std::string& name, const sockaddr_in& source, in_addr local)
 {
     auto* t = new CTransfer;
-    t->file = file;
     t->block = isWrite ? 0 : 1;
     t->isWrite = isWrite ? 1 : 0;
     t->peer = source;
@@ -44,24 +48,41 @@ CTransfer* CTftpSocket::AddTransfer(std::FILE* file, bool isWrite, const std::st
     t->name = name;
     t->started = MonotonicSeconds();
     t->next = m_head;
+    if (m_head)
+        m_head->newer = t;
     m_head = t;
+    m_index.Add(t);
+    m_peakRecords = std::max(m_peakRecords, ++m_records);
     return t;
 }
 
 void CTftpSocket::RemoveTransfer(CTransfer* t)
 {
-    if (m_head == t) {
+    if (t->newer)
+        t->newer->next = t->next;
+    else
         m_head = t->next;
-    } else {
-        CTransfer* before = m_head;
-        while (before->next != t)
-            before = before->next;
-        before->next = t->next;
-    }
+    if (t->next)
+        t->next->newer = t->newer;
+    m_index.Remove(t);
     if (t->file)
         std::fclose(t->file);
+    if (t->descriptor >= 0)
+        CloseFile(t->descriptor);
     DiscardUpload(&t->upload);
     delete t;
+    if (--m_records == 0)
+        ReleaseMemoryOfLargeTable();
+}
+
+// After a flood, the records' memory would otherwise stay with the process.
+void CTftpSocket::ReleaseMemoryOfLargeTable()
+{
+    if (m_peakRecords < kLargeTable)
+        return;
+    m_peakRecords = 0;
+    m_index.Release();
+    ReturnFreeMemory();
 }
 
 void CTftpSocket::Start(int* pEnableWrite, std::string* pWriteDir, std::vector<std::string>* pSearchDirs)

@@ -4,6 +4,7 @@
 #include "platform/AsyncSocket.h"
 #include "platform/WinTypes.h"
 #include "server/Transfer.h"
+#include "server/TransferTable.h"
 
 #include <string>
 #include <vector>
@@ -35,8 +36,7 @@ public:
 
 private:
     // TftpSocket.cpp
-    CTransfer* AddTransfer(std::FILE* file, bool isWrite, const std::string& name, const sockaddr_in& source,
-                           in_addr local);
+    CTransfer* AddTransfer(bool isWrite, const std::string& name, const sockaddr_in& source, in_addr local);
     void OnErrorPacket(const char* packet, int length);
     void Send(const void* packet, int length, const sockaddr_in& to, in_addr local);
     void SendAck(std::uint16_t block, const sockaddr_in& to, in_addr local);
@@ -46,6 +46,7 @@ private:
                 in_addr local, const std::string& outcome = "refused");
     // A modal box, or the status line while too many boxes are open already.
     void ShowMessage(const std::string& text);
+    void ReleaseMemoryOfLargeTable();
 
     // ReadTransfer.cpp
     void OnReadRequest(const char* packet, int length, const sockaddr_in& source, in_addr local);
@@ -69,6 +70,10 @@ private:
     CTransfer* m_head = nullptr;
     UINT_PTR m_timerId = 0;
     int m_openBoxes = 0;
+    CTransferIndex m_index;
+    // Records in the table, and the most it held since it was last empty.
+    int m_records = 0;
+    int m_peakRecords = 0;
 };
 
 extern CTftpSocket* g_server;

@@ -57,7 +57,6 @@ void CTftpSocket::ResendOrGiveUp(CTransfer* r)
         SetStatusLine(FormatText("Reacknowledge Block %d", r->block));
         return;
     }
-    fseeko(r->file, r->blockOffset, SEEK_SET);
     r->eof = 0;
     SetStatusLine(FormatText("ReSent Block %d [%d total errors]", r->block, r->retries));
     SendNextBlock(r);
