@@ -1,6 +1,5 @@
 #include "server/TftpSocket.h"
 
-#include "platform/FileRead.h"
 #include "server/RegularFile.h"
 #include "server/SafeName.h"
 #include "server/StatusLine.h"
@@ -45,11 +44,11 @@ void CTftpSocket::OnReadRequest(const char* packet, int length, const sockaddr_i
         return;
     }
     CTransfer* t = AddTransfer(false, name, source, local);
-    t->descriptor = file;
+    t->reader.Open(file);
     t->totalBlocks = static_cast<std::uint16_t>(size / kBlockSize);
     t->bytes = size;
     if (SendNextBlock(t))
-        SetStatusLine(FormatText("Fisrt Block of %s sent", name.c_str()));
+        SetStatus(FormatText("Fisrt Block of %s sent", name.c_str()));
 }
 
 void CTftpSocket::OnAck(const char* packet, const sockaddr_in& source)
@@ -59,19 +58,22 @@ void CTftpSocket::OnAck(const char* packet, const sockaddr_in& source)
     if (!t)
         return;
     if (acked != t->block) {
-        SetStatusLine(FormatText("Repeat ACK for %d", acked));
+        SetStatus("Repeat ACK for %d", acked);
         return;
     }
     // A block that was not the final one held a full 512 bytes.
     const bool finalAcked = t->eof;
+    const int totalBlocks = t->totalBlocks; // t is gone once the final block is acknowledged
     ++t->block;
     t->blockOffset += kBlockSize;
-    const std::string text
-        = finalAcked ? std::string("Finished") : FormatText("Sending %d of %d", acked, t->totalBlocks);
     if (finalAcked)
         RecordEvent(t->peer, t->name, FinishedEvent(t->bytes, t->started));
-    if (SendNextBlock(t))
-        SetStatusLine(text);
+    if (!SendNextBlock(t))
+        return;
+    if (finalAcked)
+        SetStatus("Finished");
+    else
+        SetStatus("Sending %d of %d", acked, totalBlocks);
 }
 
 BOOL CTftpSocket::SendNextBlock(CTransfer* t)
@@ -81,7 +83,7 @@ BOOL CTftpSocket::SendNextBlock(CTransfer* t)
         return TRUE;
     }
     char packet[kHeaderSize + kBlockSize];
-    const long long count = ReadAt(t->descriptor, packet + kHeaderSize, kBlockSize, t->blockOffset);
+    const long long count = t->reader.Read(t->blockOffset, packet + kHeaderSize);
     if (count < 0) {
         FailRead(t);
         return FALSE;

@@ -1,7 +1,6 @@
 #include "server/TftpSocket.h"
 
 #include "platform/EventRecord.h"
-#include "platform/FileRead.h"
 #include "platform/FreeMemory.h"
 #include "platform/MessageBox.h"
 #include "platform/WinTimer.h"
@@ -67,8 +66,6 @@ void CTftpSocket::RemoveTransfer(CTransfer* t)
     m_index.Remove(t);
     if (t->file)
         std::fclose(t->file);
-    if (t->descriptor >= 0)
-        CloseFile(t->descriptor);
     DiscardUpload(&t->upload);
     delete t;
     if (--m_records == 0)
@@ -131,7 +128,40 @@ void CTftpSocket::OnErrorPacket(const char* packet, int length)
 
 void CTftpSocket::Send(const void* packet, int length, const sockaddr_in& to, in_addr local)
 {
-    SendTo(packet, length, reinterpret_cast<const sockaddr*>(&to), sizeof to, 0, local);
+    QueueSendTo(packet, length, to, local);
+}
+
+// The replies of the datagrams taken off the socket together leave together.
+void CTftpSocket::OnBatchReceived()
+{
+    DeliverBatch();
+}
+
+void CTftpSocket::SetStatus(const std::string& text)
+{
+    m_status = text;
+    m_statusFormat = nullptr;
+    m_statusSet = true;
+}
+
+void CTftpSocket::SetStatus(const char* format, int first, int second)
+{
+    m_statusFormat = format;
+    m_statusNumbers[0] = first;
+    m_statusNumbers[1] = second;
+    m_statusSet = true;
+}
+
+void CTftpSocket::DeliverBatch()
+{
+    SendQueued();
+    if (!m_statusSet)
+        return;
+    m_statusSet = false;
+    if (m_statusFormat)
+        SetStatusNumbers(m_statusFormat, m_statusNumbers[0], m_statusNumbers[1]);
+    else
+        SetStatusLine(m_status);
 }
 
 void CTftpSocket::SendAck(std::uint16_t block, const sockaddr_in& to, in_addr local)
@@ -145,7 +175,7 @@ void CTftpSocket::Refuse(const TftpError& error, const std::string& text, const 
 {
     char packet[64];
     Send(packet, ComposeError(packet, sizeof packet, error), to, local);
-    SetStatusLine(text);
+    SetStatus(text);
     RecordEvent(to, name, outcome + ": " + error.message);
 }
 
@@ -153,9 +183,13 @@ void CTftpSocket::ShowMessage(const std::string& text)
 {
     if (m_openBoxes >= kMaxOpenBoxes) {
         WriteRecordLine("message: " + text);
-        SetStatusLine(text);
+        SetStatus(text);
         return;
     }
+    // The box's loop handles the datagrams taken with this one, after what
+    // the batch did so far is out.
+    DeliverBatch();
+    RepostReceive();
     ++m_openBoxes;
     AfxMessageBox(text, MB_OK, 0);
     --m_openBoxes;

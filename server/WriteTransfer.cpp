@@ -40,7 +40,7 @@ void CTftpSocket::OnWriteRequest(const char* packet, int length, const sockaddr_
     t->upload = std::move(upload);
     const std::string text = FormatText("Write File for %s", name.c_str());
     SendAck(0, source, local);
-    SetStatusLine(text);
+    SetStatus(text);
 }
 
 void CTftpSocket::OnData(const char* packet, int length, const sockaddr_in& source)
@@ -66,9 +66,8 @@ void CTftpSocket::OnData(const char* packet, int length, const sockaddr_in& sour
         FinishWrite(t, block);
         return;
     }
-    const std::string text = FormatText("Write Block %d %d bytes", block, static_cast<int>(written));
     SendAck(block, source, t->local);
-    SetStatusLine(text);
+    SetStatus("Write Block %d %d bytes", block, static_cast<int>(written));
 }
 
 // The final ACK goes out only once the file has replaced its target.
@@ -83,7 +82,7 @@ void CTftpSocket::FinishWrite(CTransfer* t, std::uint16_t block)
     RecordEvent(peer, t->name, FinishedEvent(t->bytes, t->started));
     RemoveTransfer(t);
     SendAck(block, peer, local);
-    SetStatusLine("Finished");
+    SetStatus("Finished");
 }
 
 // Never acknowledge what did not reach the disk. The temporary file goes with

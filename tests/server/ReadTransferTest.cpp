@@ -4,13 +4,30 @@
 
 #include <gtest/gtest.h>
 
+// The lengths of full DATA packets and then of the last one.
+static std::vector<int> FullBlocksThen(int full, int last)
+{
+    std::vector<int> lengths(static_cast<std::size_t>(full), 516);
+    lengths.push_back(last);
+    return lengths;
+}
+
 TEST(ReadTransfer, SendsBlocksOfFileInPacketsOfExpectedLengths)
 {
     const struct {
         std::size_t size;
         std::vector<int> lengths;
     } cases[] = {
-        {0, {4}}, {1, {5}}, {511, {515}}, {512, {516, 4}}, {1000, {516, 492}}, {1500, {516, 516, 480}},
+        {0, {4}},
+        {1, {5}},
+        {511, {515}},
+        {512, {516, 4}},
+        {1000, {516, 492}},
+        {1500, {516, 516, 480}},
+        // The first block, then sixteen at a time from the file: ends at either edge of a read.
+        {17 * 512, FullBlocksThen(17, 4)},
+        {17 * 512 + 1, FullBlocksThen(17, 5)},
+        {33 * 512 - 1, FullBlocksThen(32, 515)},
     };
     for (const auto& c : cases) {
         ServiceHarness service;
