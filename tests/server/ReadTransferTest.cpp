@@ -2,6 +2,8 @@
 // order, name joining, the status texts and the acknowledgement rules.
 #include "support/ServiceHarness.h"
 
+#include "platform/MessageBox.h"
+
 #include <gtest/gtest.h>
 
 // The lengths of full DATA packets and then of the last one.
@@ -218,8 +220,19 @@ TEST(ReadTransfer, ErrorPacketFromClientIsShownAndEndsNothing)
     EXPECT_EQ(service.boxes, std::vector<std::string>{"Received Error #1f for disk on fire"});
     EXPECT_EQ(service.status.Last(), statusBefore);
     EXPECT_EQ(service.TableSize(), 1);
+
+    // An acknowledgement taken off the socket together with an ERROR is
+    // answered while the ERROR's box is open, as the box's loop runs.
+    std::optional<std::string> answeredDuringBox;
+    AfxSetMessageBoxSeam([&](const std::string&, const std::string&) {
+        answeredDuringBox = peer.Receive(1000);
+        return IDOK;
+    });
+    peer.Send(ErrorPacket(0x1f, "disk on fire"));
     peer.Send(AckPacket(1));
-    EXPECT_EQ(peer.Receive()->size(), 4u + 88u);
+    PumpEvents(200);
+    ASSERT_TRUE(answeredDuringBox);
+    EXPECT_EQ(answeredDuringBox->size(), 4u + 88u);
 }
 
 TEST(ReadTransfer, ReadErrorIsReportedNotPassedOffAsEndOfFile)
