@@ -16,6 +16,7 @@
 struct CAsyncSocket::Batches {
     ReceivedBatch received;
     SendQueue queued;
+    bool reposted = false; // a call of DispatchReceived is posted to the loop
 };
 
 namespace {
@@ -118,12 +119,14 @@ void CAsyncSocket::DispatchReceived()
 
 void CAsyncSocket::RepostReceive()
 {
-    if (!m_notifier || !HasReceivedDatagrams())
+    if (!m_notifier || !HasReceivedDatagrams() || m_batches->reposted)
         return;
+    m_batches->reposted = true;
     // Posted to the notifier, so that it goes with the notifier if the socket closes first.
     QMetaObject::invokeMethod(
         m_notifier,
         [this] {
+            m_batches->reposted = false;
             if (HasReceivedDatagrams())
                 DispatchReceived();
         },
