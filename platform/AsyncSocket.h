@@ -29,11 +29,10 @@ public:
     // a batch holds, and handed out one a call in the order they arrived; a
     // datagram is kept in len bytes of the call that took its batch.
     int ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fromLen, int flags = 0, in_addr* local = nullptr);
-    // Datagrams taken off the socket that ReceiveFrom has not handed out yet.
-    bool HasReceivedDatagrams() const;
-    // Has the event loop go on calling OnReceive for such datagrams: before a
-    // nested loop (a modal box) runs inside OnReceive, so that they are
-    // handled in it, in their order, as datagrams waiting on the socket are.
+    // Has the event loop go on calling OnReceive for datagrams taken off the
+    // socket and not handed out yet: before a nested loop (a modal box) runs
+    // inside OnReceive, so that they are handled in it, in their order, as
+    // datagrams waiting on the socket are.
     void RepostReceive();
     // Sent from the local address given, so that a reply leaves from the
     // address its request was sent to; INADDR_ANY lets the kernel choose.
@@ -61,6 +60,8 @@ public:
 
 private:
     struct Batches;
+    // Datagrams taken off the socket that ReceiveFrom has not handed out yet.
+    bool HasReceivedDatagrams() const;
     void DispatchReceived();
 
     int m_socket = -1;

@@ -7,7 +7,8 @@ long long ReadAt(int file, void* buffer, std::size_t count, long long offset)
 {
     std::size_t done = 0;
     while (done < count) {
-        const ssize_t n = pread(file, static_cast<char*>(buffer) + done, count - done, offset + done);
+        const ssize_t n
+            = pread(file, static_cast<char*>(buffer) + done, count - done, offset + static_cast<long long>(done));
         if (n == 0)
             break;
         if (n < 0 && errno != EINTR)

@@ -1,7 +1,6 @@
 #pragma once
-// Reading a served file by offset: each block is read where it lies, so a
-// block and its resend are read alike and no stream position or buffer is
-// kept per file.
+// Reading a file by offset: each read names where it starts, so a block and
+// its resend are read alike, with no stream position to keep or set back.
 #include <cstddef>
 
 // Up to count bytes of file from offset; fewer only where the file ends. The

@@ -75,9 +75,10 @@ void CTftpSocket::RemoveTransfer(CTransfer* t)
 // After a flood, the records' memory would otherwise stay with the process.
 void CTftpSocket::ReleaseMemoryOfLargeTable()
 {
-    if (m_peakRecords < kLargeTable)
-        return;
+    const bool large = m_peakRecords >= kLargeTable;
     m_peakRecords = 0;
+    if (!large)
+        return;
     m_index.Release();
     ReturnFreeMemory();
 }
