@@ -1,6 +1,7 @@
 #include "server/TftpSocket.h"
 
 #include "platform/EventRecord.h"
+#include "platform/FreeMemory.h"
 #include "platform/MessageBox.h"
 #include "platform/RecordText.h"
 #include "platform/TemporaryUpload.h"
@@ -10,6 +11,7 @@
 #include "server/TftpPacket.h"
 #include "server/TransferRecord.h"
 
+#include <algorithm>
 #include <cstring>
 
 CTftpSocket* g_server = nullptr;
@@ -18,6 +20,9 @@ constexpr UINT kTickMs = 500;
 // Each box runs a nested loop inside OnReceive, where further datagrams open
 // further boxes; the limit keeps a flood of them from nesting without bound.
 constexpr int kMaxOpenBoxes = 4;
+// A table that held at least this many records at once gives their memory
+// back once it is empty again; a smaller one keeps it for the next transfers.
+constexpr int kLargeTable = 256;
 
 CTftpSocket::CTftpSocket(UINT port)
     : m_port(port)
@@ -34,11 +39,9 @@ CTftpSocket::~CTftpSocket()
         RemoveTransfer(m_head);
 }
 
-CTransfer* CTftpSocket::AddTransfer(std::FILE* file, bool isWrite, const std::string& name, const sockaddr_in& source,
-                                    in_addr local)
+CTransfer* CTftpSocket::AddTransfer(bool isWrite, const std::string& name, const sockaddr_in& source, in_addr local)
 {
     auto* t = new CTransfer;
-    t->file = file;
     t->block = isWrite ? 0 : 1;
     t->isWrite = isWrite ? 1 : 0;
     t->peer = source;
@@ -46,24 +49,40 @@ CTransfer* CTftpSocket::AddTransfer(std::FILE* file, bool isWrite, const std::st
     t->name = name;
     t->started = MonotonicSeconds();
     t->next = m_head;
+    if (m_head)
+        m_head->newer = t;
     m_head = t;
+    m_index.Add(t);
+    m_peakRecords = std::max(m_peakRecords, ++m_records);
     return t;
 }
 
 void CTftpSocket::RemoveTransfer(CTransfer* t)
 {
-    if (m_head == t) {
+    if (t->newer)
+        t->newer->next = t->next;
+    else
         m_head = t->next;
-    } else {
-        CTransfer* before = m_head;
-        while (before->next != t)
-            before = before->next;
-        before->next = t->next;
-    }
+    if (t->next)
+        t->next->newer = t->newer;
+    m_index.Remove(t);
     if (t->file)
         std::fclose(t->file);
     DiscardUpload(&t->upload);
     delete t;
+    if (--m_records == 0)
+        ReleaseMemoryOfLargeTable();
+}
+
+// After a flood, the records' memory would otherwise stay with the process.
+void CTftpSocket::ReleaseMemoryOfLargeTable()
+{
+    const bool large = m_peakRecords >= kLargeTable;
+    m_peakRecords = 0;
+    if (!large)
+        return;
+    m_index.Release();
+    ReturnFreeMemory();
 }
 
 void CTftpSocket::Start(int* pEnableWrite, std::string* pWriteDir, std::vector<std::string>* pSearchDirs)
@@ -120,7 +139,40 @@ void CTftpSocket::OnErrorPacket(const char* packet, int length, const sockaddr_i
 
 void CTftpSocket::Send(const void* packet, int length, const sockaddr_in& to, in_addr local)
 {
-    SendTo(packet, length, reinterpret_cast<const sockaddr*>(&to), sizeof to, 0, local);
+    QueueSendTo(packet, length, to, local);
+}
+
+// The replies of the datagrams taken off the socket together leave together.
+void CTftpSocket::OnBatchReceived()
+{
+    DeliverBatch();
+}
+
+void CTftpSocket::SetStatus(const std::string& text)
+{
+    m_status = text;
+    m_statusFormat = nullptr;
+    m_statusSet = true;
+}
+
+void CTftpSocket::SetStatus(const char* format, int first, int second)
+{
+    m_statusFormat = format;
+    m_statusNumbers[0] = first;
+    m_statusNumbers[1] = second;
+    m_statusSet = true;
+}
+
+void CTftpSocket::DeliverBatch()
+{
+    SendQueued();
+    if (!m_statusSet)
+        return;
+    m_statusSet = false;
+    if (m_statusFormat)
+        SetStatusNumbers(m_statusFormat, m_statusNumbers[0], m_statusNumbers[1]);
+    else
+        SetStatusLine(m_status);
 }
 
 void CTftpSocket::SendAck(std::uint16_t block, const sockaddr_in& to, in_addr local)
@@ -134,7 +186,7 @@ void CTftpSocket::Refuse(const TftpError& error, const std::string& text, const 
 {
     char packet[64];
     Send(packet, ComposeError(packet, sizeof packet, error), to, local);
-    SetStatusLine(text);
+    SetStatus(text);
     RecordEvent(to, name, outcome + ": " + error.message);
 }
 
@@ -147,9 +199,13 @@ void CTftpSocket::ShowMessage(const std::string& text)
 void CTftpSocket::ShowUnrecordedMessage(const std::string& text)
 {
     if (m_openBoxes >= kMaxOpenBoxes) {
-        SetStatusLine(text);
+        SetStatus(text);
         return;
     }
+    // The box's loop handles the datagrams taken with this one, after what
+    // the batch did so far is out.
+    DeliverBatch();
+    RepostReceive();
     ++m_openBoxes;
     MessageBoxWithoutRecord(text);
     --m_openBoxes;

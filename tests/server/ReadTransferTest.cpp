@@ -2,7 +2,17 @@
 // order, name joining, the status texts and the acknowledgement rules.
 #include "support/ServiceHarness.h"
 
+#include "platform/MessageBox.h"
+
 #include <gtest/gtest.h>
+
+// The lengths of full DATA packets and then of the last one.
+static std::vector<int> FullBlocksThen(int full, int last)
+{
+    std::vector<int> lengths(static_cast<std::size_t>(full), 516);
+    lengths.push_back(last);
+    return lengths;
+}
 
 TEST(ReadTransfer, SendsBlocksOfFileInPacketsOfExpectedLengths)
 {
@@ -10,7 +20,16 @@ TEST(ReadTransfer, SendsBlocksOfFileInPacketsOfExpectedLengths)
         std::size_t size;
         std::vector<int> lengths;
     } cases[] = {
-        {0, {4}}, {1, {5}}, {511, {515}}, {512, {516, 4}}, {1000, {516, 492}}, {1500, {516, 516, 480}},
+        {0, {4}},
+        {1, {5}},
+        {511, {515}},
+        {512, {516, 4}},
+        {1000, {516, 492}},
+        {1500, {516, 516, 480}},
+        // The first block, then sixteen at a time from the file: ends at either edge of a read.
+        {17 * 512, FullBlocksThen(17, 4)},
+        {17 * 512 + 1, FullBlocksThen(17, 5)},
+        {33 * 512 - 1, FullBlocksThen(32, 515)},
     };
     for (const auto& c : cases) {
         ServiceHarness service;
@@ -189,7 +208,10 @@ TEST(ReadTransfer, SecondRequestFromSamePeerStartsSecondTransfer)
     EXPECT_EQ(peer.Receive()->size(), 4u);
     peer.Send(AckPacket(3));
     peer.Drain();
-    EXPECT_EQ(service.TableSize(), 1); // the older one waits for the tick to end it
+    EXPECT_EQ(service.TableSize(), 1);
+    // With the newer one gone, the peer's acknowledgements reach the older one.
+    peer.Send(AckPacket(1));
+    EXPECT_EQ(peer.Receive()->substr(4), std::string(512, 'a'));
 }
 
 TEST(ReadTransfer, ErrorPacketFromClientIsShownAndEndsNothing)
@@ -205,8 +227,19 @@ TEST(ReadTransfer, ErrorPacketFromClientIsShownAndEndsNothing)
     EXPECT_EQ(service.boxes, std::vector<std::string>{"Received Error #1f for disk on fire"});
     EXPECT_EQ(service.status.Last(), statusBefore);
     EXPECT_EQ(service.TableSize(), 1);
+
+    // An acknowledgement taken off the socket together with an ERROR is
+    // answered while the ERROR's box is open, as the box's loop runs.
+    std::optional<std::string> answeredDuringBox;
+    AfxSetMessageBoxSeam([&](const std::string&, const std::string&) {
+        answeredDuringBox = peer.Receive(1000);
+        return IDOK;
+    });
+    peer.Send(ErrorPacket(0x1f, "disk on fire"));
     peer.Send(AckPacket(1));
-    EXPECT_EQ(peer.Receive()->size(), 4u + 88u);
+    PumpEvents(200);
+    ASSERT_TRUE(answeredDuringBox);
+    EXPECT_EQ(answeredDuringBox->size(), 4u + 88u);
 }
 
 TEST(ReadTransfer, ReadErrorIsReportedNotPassedOffAsEndOfFile)

@@ -94,6 +94,11 @@ TEST_F(ServerDlgTest, TheStatusLineTakesEveryTextAndShowsTheNewestSoonAfter)
     EXPECT_EQ(field->text(), "Unknown File a.bin") << "after a quiet spell a text shows at once";
     for (int block = 1; block <= 100; ++block)
         g_statusLine->SetWindowText("Sending " + std::to_string(block) + " of 100");
+    for (int block = 1; block <= 100; ++block)
+        g_statusLine->SetWindowNumbers("Write Block %d %d bytes", block, 512);
+    EXPECT_EQ(m_dlg.m_status.GetWindowText(), "Write Block 100 512 bytes");
+    Pump(2 * CStatusField::kRepaintMs);
+    EXPECT_EQ(field->text(), "Write Block 100 512 bytes");
     g_statusLine->SetWindowText("Finished");
     EXPECT_EQ(m_dlg.m_status.GetWindowText(), "Finished");
     Pump(2 * CStatusField::kRepaintMs);
