@@ -157,10 +157,7 @@ protected:
 TEST_F(Soak, ThousandsOfTransfersFromSixteenClientsLeaveNothingBehind)
 {
     VantrelProcess vantrel;
-    ASSERT_TRUE(vantrel.Start());
-    ASSERT_TRUE(WaitForUdpSockets(69, 1, 30000));
-    QThread::msleep(500);
-    const pid_t pid = ChildRunning(VANTREL_BINARY_DIR "/ui/vantrel");
+    const pid_t pid = static_cast<pid_t>(vantrel.StartServing());
     ASSERT_GT(pid, 0);
     const int descriptorsBefore = DescriptorCount(pid);
     const long residentBefore = ResidentKb(pid);

@@ -6,8 +6,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <climits>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -44,32 +42,6 @@ static std::string ProcFile(pid_t pid, const char* name)
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
-}
-
-pid_t ChildRunning(const std::string& path)
-{
-    char wanted[PATH_MAX];
-    if (!realpath(path.c_str(), wanted))
-        return -1;
-    DIR* proc = opendir("/proc");
-    pid_t found = -1;
-    while (dirent* entry = proc ? readdir(proc) : nullptr) {
-        const pid_t pid = std::atoi(entry->d_name);
-        char exe[PATH_MAX] = {};
-        const std::string link = "/proc/" + std::to_string(pid) + "/exe";
-        if (pid <= 0 || readlink(link.c_str(), exe, sizeof exe - 1) <= 0 || std::string(exe) != wanted)
-            continue;
-        // The field after the parenthesised name: state, then the parent's id.
-        const std::string stat = ProcFile(pid, "stat");
-        std::istringstream fields(stat.substr(stat.rfind(')') + 1));
-        char state = 0;
-        pid_t parent = 0;
-        if (fields >> state >> parent && parent == getpid())
-            found = pid;
-    }
-    if (proc)
-        closedir(proc);
-    return found;
 }
 
 int DescriptorCount(pid_t pid)

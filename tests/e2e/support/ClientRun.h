@@ -8,8 +8,6 @@
 // Runs argv to its end with its output discarded, killed after timeoutSeconds;
 // its exit code, or -1 when it did not end by itself. Safe from any thread.
 int RunQuietly(const std::vector<std::string>& argv, int timeoutSeconds = 60);
-// The process id of this process's child that runs the executable at path.
-pid_t ChildRunning(const std::string& path);
 // The descriptors the process holds, and its resident memory in kB.
 int DescriptorCount(pid_t pid);
 long ResidentKb(pid_t pid);

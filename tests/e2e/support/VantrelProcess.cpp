@@ -53,6 +53,14 @@ bool VantrelProcess::Start(const QStringList& arguments, const QString& display)
     return m_process.waitForStarted(kStartMs);
 }
 
+qint64 VantrelProcess::StartServing()
+{
+    if (!Start() || !WaitForUdpSockets(69, 1, kStartMs))
+        return 0;
+    QThread::msleep(500);
+    return m_process.processId();
+}
+
 bool VantrelProcess::EndWith(int signo)
 {
     if (!IsRunning())

@@ -15,6 +15,10 @@ public:
     // QT_QPA_PLATFORM nor XDG_RUNTIME_DIR set and DISPLAY set only when
     // display is given; false when it did not start.
     bool Start(const QStringList& arguments = {}, const QString& display = {});
+    // Starts the program headless and waits until it serves port 69 and has
+    // settled, so that what it holds then is its baseline; its process id,
+    // or 0 when it did not come up.
+    qint64 StartServing();
     // Sends signo and waits for the process to end; true when it ended by
     // itself with exit status 0.
     bool EndWith(int signo);
