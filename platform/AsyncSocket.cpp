@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
@@ -16,10 +17,20 @@
 struct CAsyncSocket::Batches {
     ReceivedBatch received;
     SendQueue queued;
-    bool reposted = false; // a call of DispatchReceived is posted to the loop
+    bool reposted = false;            // a call of DispatchReceived is posted to the loop
+    int notificationsWithoutWait = 0; // left after a wait that found nothing
 };
 
 namespace {
+
+// How long a notification's handler waits for a peer's next datagram after
+// its replies have left, and how long in all it stays before the event loop
+// has its turn again.
+constexpr timeval kWaitForNext = {0, 1000};
+constexpr auto kLongestStay = std::chrono::milliseconds(10);
+// Notifications handled without waiting after a wait that found nothing: a
+// peer that answers slowly costs a wasted wait now and then, not every time.
+constexpr int kNotificationsWithoutWait = 16;
 
 // Calls back straight from its event: the signal and slot that QSocketNotifier
 // would go through cost about as much as handling an acknowledgement.
@@ -67,12 +78,16 @@ BOOL CAsyncSocket::Create(UINT port, int type, long events, LPCSTR address)
 {
     if (m_socket >= 0 || type != SOCK_DGRAM || port > 0xFFFF)
         return FALSE;
-    int fd = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    // A blocking socket, so that the handler can wait a moment for a peer's
+    // next datagram; every other call says MSG_DONTWAIT.
+    int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return FALSE;
     // Each datagram's local address comes with it, for the replies to leave from.
     const int on = 1;
-    if (setsockopt(fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on) != 0 || !BindIPv4(fd, port, address)) {
+    if (setsockopt(fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on) != 0
+        || setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &kWaitForNext, sizeof kWaitForNext) != 0
+        || !BindIPv4(fd, port, address)) {
         ::close(fd);
         return FALSE;
     }
@@ -85,7 +100,8 @@ BOOL CAsyncSocket::Create(UINT port, int type, long events, LPCSTR address)
 
 int CAsyncSocket::ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fromLen, int flags, in_addr* local)
 {
-    if (m_socket < 0 || len < 0 || (!HasReceivedDatagrams() && !m_batches->received.Take(m_socket, len, flags)))
+    if (m_socket < 0 || len < 0
+        || (!HasReceivedDatagrams() && !m_batches->received.Take(m_socket, len, flags | MSG_DONTWAIT)))
         return -1;
     const ReceivedBatch::Datagram datagram = m_batches->received.Next();
     if (from && fromLen) {
@@ -107,7 +123,7 @@ bool CAsyncSocket::HasReceivedDatagrams() const
 
 // An OnReceive that takes nothing ends the batch, rather than being called
 // for ever; what it left waits for the next notification.
-void CAsyncSocket::DispatchReceived()
+void CAsyncSocket::DispatchBatch()
 {
     unsigned long long handedOut;
     do {
@@ -115,6 +131,27 @@ void CAsyncSocket::DispatchReceived()
         OnReceive(0);
     } while (HasReceivedDatagrams() && m_batches->received.HandedOut() != handedOut);
     OnBatchReceived();
+}
+
+// A peer in lock step answers within microseconds of a reply: its next
+// datagram is taken here, which spares the event loop's wake-up for it. The
+// wait is short and the stay bounded, so the window and the timer wait at
+// most a few milliseconds.
+void CAsyncSocket::DispatchReceived()
+{
+    const auto leave = std::chrono::steady_clock::now() + kLongestStay;
+    DispatchBatch();
+    while (m_socket >= 0 && !HasReceivedDatagrams() && std::chrono::steady_clock::now() < leave) {
+        if (m_batches->notificationsWithoutWait > 0) {
+            --m_batches->notificationsWithoutWait;
+            return;
+        }
+        if (!m_batches->received.WaitAndTake(m_socket)) {
+            m_batches->notificationsWithoutWait = kNotificationsWithoutWait;
+            return;
+        }
+        DispatchBatch();
+    }
 }
 
 void CAsyncSocket::RepostReceive()
@@ -145,7 +182,7 @@ int CAsyncSocket::SendTo(const void* buf, int len, const sockaddr* to, int toLen
     message.msg_iov = &data;
     message.msg_iovlen = 1;
     LeaveFrom(message, control, local);
-    return static_cast<int>(sendmsg(m_socket, &message, flags));
+    return static_cast<int>(sendmsg(m_socket, &message, flags | MSG_DONTWAIT));
 }
 
 void CAsyncSocket::QueueSendTo(const void* buf, int len, const sockaddr_in& to, in_addr local)

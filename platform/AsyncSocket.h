@@ -53,6 +53,8 @@ public:
     // Called for each datagram waiting, in the order they arrived: the
     // datagrams a notification finds are taken off the socket together, and
     // OnReceive is called until ReceiveFrom has handed out every one of them.
+    // Datagrams that arrive within a moment of the replies are handled in the
+    // same notification, for a few milliseconds at most.
     virtual void OnReceive(int errorCode);
     // Called once OnReceive has been called for every datagram taken off the
     // socket together: where replies queued meanwhile are sent.
@@ -63,6 +65,7 @@ private:
     // Datagrams taken off the socket that ReceiveFrom has not handed out yet.
     bool HasReceivedDatagrams() const;
     void DispatchReceived();
+    void DispatchBatch();
 
     int m_socket = -1;
     QSocketNotifier* m_notifier = nullptr;

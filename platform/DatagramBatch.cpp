@@ -46,6 +46,11 @@ void ReceivedBatch::Layout(int slotSize)
     m_count = m_next = 0;
 }
 
+bool ReceivedBatch::WaitAndTake(int fd)
+{
+    return m_slotSize > 0 && Take(fd, m_slotSize, MSG_WAITFORONE);
+}
+
 bool ReceivedBatch::Take(int fd, int slotSize, int flags)
 {
     // The kernel changed these in the headers it filled in last time.
@@ -102,7 +107,7 @@ void SendQueue::Send(int fd)
     for (int i = 0; i < m_count; ++i)
         m_vectors[i].iov_base = m_bytes.data() + m_offsets[i];
     for (int done = 0; done < m_count;) {
-        const int sent = sendmmsg(fd, m_headers + done, static_cast<unsigned>(m_count - done), 0);
+        const int sent = sendmmsg(fd, m_headers + done, static_cast<unsigned>(m_count - done), MSG_DONTWAIT);
         if (sent < 0 && errno == EINTR)
             continue;
         // A datagram the kernel refuses is dropped, and the rest go on.

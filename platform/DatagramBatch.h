@@ -31,6 +31,10 @@ public:
     // Takes the datagrams waiting on fd, as many as a batch holds, each kept
     // in slotSize bytes; false when none was waiting or on an error.
     bool Take(int fd, int slotSize, int flags);
+    // Waits for a datagram on fd, which must be a blocking socket with a
+    // receive timeout, then takes it with those waiting behind it, in the
+    // slots of the last Take; false when none came in time.
+    bool WaitAndTake(int fd);
     bool Empty() const { return m_next == m_count; }
     // How many datagrams Next has handed out so far.
     unsigned long long HandedOut() const { return m_handedOut; }

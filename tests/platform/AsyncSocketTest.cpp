@@ -4,9 +4,13 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <algorithm>
 #include <arpa/inet.h>
+#include <atomic>
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -116,4 +120,31 @@ TEST(AsyncSocket, ReportsSourceAddressAndNothingWaiting)
     CAsyncSocket invalid;
     EXPECT_FALSE(invalid.Create(0, SOCK_DGRAM, FD_READ, "not an address"));
     EXPECT_FALSE(invalid.Create(0, SOCK_STREAM));
+}
+
+TEST(AsyncSocket, AStreamOfDatagramsLeavesTheEventLoopItsTurns)
+{
+    RecordingSocket server;
+    ASSERT_TRUE(server.Create(0));
+    CAsyncSocket client;
+    ASSERT_TRUE(client.Create(0, SOCK_DGRAM, 0));
+    const sockaddr_in to = Loopback(server.GetLocalPort());
+    std::atomic<bool> sending{true};
+    std::thread sender([&] {
+        while (sending)
+            client.SendTo("ack", 3, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    });
+    // The handler goes on while datagrams keep coming, but never for long.
+    QElapsedTimer clock;
+    clock.start();
+    qint64 longestTurn = 0;
+    while (clock.elapsed() < 400) {
+        const qint64 start = clock.elapsed();
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        longestTurn = std::max(longestTurn, clock.elapsed() - start);
+    }
+    sending = false;
+    sender.join();
+    EXPECT_GT(server.texts.size(), 100u);
+    EXPECT_LT(longestTurn, 200);
 }
