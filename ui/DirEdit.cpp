@@ -4,7 +4,7 @@
 #include "res/StringTable.h"
 #include "ui/DirChooser.h"
 #include "ui/dialog/DataExchange.h"
-#include "ui/dialog/TemplateLoader.h"
+#include "ui/dialog/qt/TemplateLoader.h"
 
 #include <QLineEdit>
 #include <QPushButton>

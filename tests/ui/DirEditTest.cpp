@@ -7,7 +7,7 @@
 #include "ui/DirChooser.h"
 #include "ui/dialog/DataExchange.h"
 #include "ui/dialog/Dialog.h"
-#include "ui/dialog/TemplateLoader.h"
+#include "ui/dialog/qt/TemplateLoader.h"
 
 #include <QApplication>
 #include <QDir>

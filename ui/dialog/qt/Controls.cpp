@@ -1,6 +1,6 @@
 #include "ui/dialog/Controls.h"
 
-#include "ui/dialog/TemplateLoader.h"
+#include "ui/dialog/qt/TemplateLoader.h"
 
 #include <QAbstractButton>
 #include <QLabel>

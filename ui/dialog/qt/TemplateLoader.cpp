@@ -1,4 +1,4 @@
-#include "ui/dialog/TemplateLoader.h"
+#include "ui/dialog/qt/TemplateLoader.h"
 
 #include "res/AppIcon.h"
 #include "res/ResourceIds.h"

@@ -4,7 +4,7 @@
 #include "res/ResourceIds.h"
 #include "ui/dialog/DataExchange.h"
 #include "ui/dialog/SystemMenu.h"
-#include "ui/dialog/TemplateLoader.h"
+#include "ui/dialog/qt/TemplateLoader.h"
 
 #include <QAbstractButton>
 #include <QApplication>
