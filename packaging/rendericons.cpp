@@ -2,6 +2,7 @@
 // <folder>/<n>x<n>/apps/vantrel.png for each size the theme expects of an
 // application icon. Run at build time, so no picture is kept in the tree.
 #include "res/AppIcon.h"
+#include "res/ResourceIds.h"
 
 #include <QDir>
 #include <QImage>
@@ -33,7 +34,9 @@ int main(int argc, char** argv)
         std::fputs("usage: rendericons <folder>\n", stderr);
         return 2;
     }
-    const QImage icon = LoadAppIconImage().convertToFormat(QImage::Format_ARGB32);
+    const CIconImage image = LoadIconImage(IDR_MAINFRAME);
+    const QImage icon(reinterpret_cast<const uchar*>(image.argb.data()), image.width, image.height,
+                      QImage::Format_ARGB32);
     for (const int size : kSizes) {
         const QString folder = QStringLiteral("%1/%2x%2/apps").arg(QString::fromLocal8Bit(argv[1])).arg(size);
         if (!QDir().mkpath(folder) || !Rendered(icon, size).save(folder + "/vantrel.png", "PNG")) {

@@ -1,7 +1,7 @@
 #include "res/DialogTemplates.h"
 
+#include "platform/WinUser.h"
 #include "res/ResourceIds.h"
-#include "res/WindowStyles.h"
 
 #include <array>
 

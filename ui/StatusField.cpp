@@ -1,25 +1,38 @@
 #include "ui/StatusField.h"
 
-CStatusField::CStatusField()
-{
-    m_repaint.setSingleShot(true);
-    m_repaint.callOnTimeout([this] { ShowNewest(); });
-}
+namespace {
+
+constexpr UINT_PTR kRepaintTimer = 1;
+
+} // namespace
 
 void CStatusField::SetWindowText(const std::string& text)
 {
     m_text = text;
-    if (m_repaint.isActive())
+    if (m_repaintPending || !GetSafeHwnd())
         return;
-    const qint64 sinceShown = m_sinceShown.isValid() ? m_sinceShown.elapsed() : kRepaintMs;
-    if (sinceShown >= kRepaintMs)
+    const auto sinceShown
+        = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - m_shownAt);
+    if (!m_shownOnce || sinceShown.count() >= kRepaintMs) {
         ShowNewest();
-    else
-        m_repaint.start(static_cast<int>(kRepaintMs - sinceShown));
+        return;
+    }
+    m_repaintPending = true;
+    SetTimer(kRepaintTimer, static_cast<UINT>(kRepaintMs - sinceShown.count()));
+}
+
+void CStatusField::OnTimer(UINT_PTR id)
+{
+    if (id != kRepaintTimer)
+        return CEdit::OnTimer(id);
+    KillTimer(kRepaintTimer);
+    m_repaintPending = false;
+    ShowNewest();
 }
 
 void CStatusField::ShowNewest()
 {
     CEdit::SetWindowText(m_text);
-    m_sinceShown.start();
+    m_shownAt = std::chrono::steady_clock::now();
+    m_shownOnce = true;
 }

@@ -1,29 +1,29 @@
 #pragma once
 // The Status field as the status line. The service replaces its text at every
 // step of every transfer, thousands of times a second; laying out and
-// repainting a line edit costs more than handling the datagram. So the field
-// takes each text at once but shows the newest at most every kRepaintMs: a
-// text after a quiet spell appears at once, a burst appears as its last text
-// shortly after.
+// repainting an edit control costs more than handling the datagram. So the
+// field takes each text at once but shows the newest at most every
+// kRepaintMs: a text after a quiet spell appears at once, a burst appears as
+// its last text shortly after.
 #include "server/StatusLine.h"
 #include "ui/dialog/Controls.h"
 
-#include <QElapsedTimer>
-#include <QTimer>
+#include <chrono>
 
 class CStatusField : public CEdit, public CStatusLine {
 public:
     static constexpr int kRepaintMs = 40;
 
-    CStatusField();
     void SetWindowText(const std::string& text) override;
     // The newest text, whether it is shown yet or not.
     std::string GetWindowText() const { return m_text; }
+    void OnTimer(UINT_PTR id) override;
 
 private:
     void ShowNewest();
 
     std::string m_text;
-    QElapsedTimer m_sinceShown;
-    QTimer m_repaint;
+    std::chrono::steady_clock::time_point m_shownAt;
+    bool m_shownOnce = false;
+    bool m_repaintPending = false;
 };

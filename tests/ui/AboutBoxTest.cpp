@@ -5,6 +5,7 @@
 #include "res/ResourceIds.h"
 #include "ui/AboutBox.h"
 #include "ui/ServerDlg.h"
+#include "ui/dialog/qt/WindowHandle.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -34,29 +35,29 @@ TEST_F(AboutBoxTest, ShowsNameVersionAndIconAndEndsByOkOrEscape)
         int result;
     };
     const Case cases[] = {
-        {"OK", [](CAboutBox& b) { qobject_cast<QAbstractButton*>(b.GetDlgItem(IDOK))->click(); }, IDOK},
+        {"OK", [](CAboutBox& b) { qobject_cast<QAbstractButton*>(QtWidget(b.GetDlgItem(IDOK)))->click(); }, IDOK},
         {"Enter",
          [](CAboutBox& b) {
              QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-             QApplication::sendEvent(b.focusWidget(), &enter);
+             QApplication::sendEvent(QtDialog(b)->focusWidget(), &enter);
          },
          IDOK},
         {"Esc",
          [](CAboutBox& b) {
              QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-             QApplication::sendEvent(b.focusWidget(), &esc);
+             QApplication::sendEvent(QtDialog(b)->focusWidget(), &esc);
          },
          IDCANCEL},
-        {"close box", [](CAboutBox& b) { b.close(); }, IDCANCEL},
+        {"close box", [](CAboutBox& b) { QtDialog(b)->close(); }, IDCANCEL},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         CAboutBox box;
         const int result = RunModal(box, [&] {
-            EXPECT_EQ(box.windowTitle(), "About Vantrel");
-            EXPECT_EQ(LabelTexts(box), (std::vector<std::string>{"Vantrel TFTP Server Version 1.2"}));
+            EXPECT_EQ(QtDialog(box)->windowTitle(), "About Vantrel");
+            EXPECT_EQ(LabelTexts(*QtDialog(box)), (std::vector<std::string>{"Vantrel TFTP Server Version 1.2"}));
             bool hasIcon = false;
-            for (const QLabel* label : box.findChildren<QLabel*>())
+            for (const QLabel* label : QtDialog(box)->findChildren<QLabel*>())
                 hasIcon = hasIcon || !label->pixmap().isNull();
             EXPECT_TRUE(hasIcon);
             c.end(box);
@@ -71,17 +72,18 @@ TEST_F(AboutBoxTest, TheAboutButtonOpensItOverTheBlockedMainWindow)
     ASSERT_TRUE(dlg.Create());
     bool seen = false;
     QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<CAboutBox*>(QApplication::activeModalWidget());
+        auto* box = WrapperOf<CAboutBox>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         seen = true;
-        EXPECT_EQ(box->parentWidget(), &dlg);
-        EXPECT_TRUE(box->isModal());
-        EXPECT_LE((box->frameGeometry().center() - dlg.frameGeometry().center()).manhattanLength(), 2);
+        EXPECT_EQ(QtDialog(*box)->parentWidget(), QtDialog(dlg));
+        EXPECT_TRUE(QtDialog(*box)->isModal());
+        EXPECT_LE(
+            (QtDialog(*box)->frameGeometry().center() - QtDialog(dlg)->frameGeometry().center()).manhattanLength(), 2);
         box->OnOK();
     });
-    qobject_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_ABOUT))->click();
+    qobject_cast<QAbstractButton*>(QtWidget(dlg.GetDlgItem(IDC_ABOUT)))->click();
     EXPECT_TRUE(seen);
-    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_TRUE(QtDialog(dlg)->isVisible());
 }
 
 TEST_F(AboutBoxTest, ARealClientDownloadCompletesWhileTheBoxIsOpen)
@@ -97,7 +99,7 @@ TEST_F(AboutBoxTest, ARealClientDownloadCompletesWhileTheBoxIsOpen)
     client.setProcessChannelMode(QProcess::ForwardedChannels);
     QTimer poll;
     QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<CAboutBox*>(QApplication::activeModalWidget());
+        auto* box = WrapperOf<CAboutBox>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         client.start("tftp",
                      {"-m", "binary", "127.0.0.1", QString::number(dlg.m_server.GetLocalPort()), "-c", "get",

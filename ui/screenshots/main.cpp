@@ -2,8 +2,10 @@
 // a few settings filled in, for the README and for reviewing the layout.
 #include "ui/AboutBox.h"
 #include "ui/ServerDlg.h"
+#include "ui/dialog/qt/WindowHandle.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 
 #include <cstdio>
@@ -37,7 +39,7 @@ int main(int argc, char** argv)
     CAboutBox aboutBox;
     if (!aboutBox.Create())
         return 1;
-    const bool saved
-        = Save(mainWindow, out.filePath("vantrel-window.png")) && Save(aboutBox, out.filePath("vantrel-about.png"));
+    const bool saved = Save(*QtDialog(mainWindow), out.filePath("vantrel-window.png"))
+        && Save(*QtDialog(aboutBox), out.filePath("vantrel-about.png"));
     return saved ? 0 : 1;
 }

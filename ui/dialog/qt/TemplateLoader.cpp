@@ -1,8 +1,9 @@
 #include "ui/dialog/qt/TemplateLoader.h"
 
-#include "res/AppIcon.h"
+#include "platform/WinUser.h"
 #include "res/ResourceIds.h"
-#include "res/WindowStyles.h"
+#include "ui/dialog/Icons.h"
+#include "ui/dialog/qt/WindowHandle.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -58,7 +59,7 @@ QWidget* CreateLabel(const CDialogControl& control, QWidget* parent)
 QWidget* CreateIcon(const CDialogControl& control, QWidget* parent)
 {
     auto* label = new QLabel(parent);
-    label->setPixmap(LoadIconPixmap(control.iconId));
+    label->setPixmap(QtIcon(AfxLoadIcon(control.iconId)).pixmap(kIconSize));
     return label;
 }
 

@@ -1,14 +1,13 @@
-#include "ui/dialog/SystemMenu.h"
-
+#include "ui/dialog/qt/SystemMenuPopup.h"
 #include "res/DialogTemplates.h"
-#include "res/WindowStyles.h"
 #include "ui/dialog/Dialog.h"
+#include "ui/dialog/qt/WindowHandle.h"
 
 #include <QMenu>
 
-CSystemMenu::CSystemMenu(CDialog* window)
+CSystemMenuPopup::CSystemMenuPopup(CDialog* dialog, QWidget* window)
     : QObject(window),
-      m_window(window),
+      m_dialog(dialog),
       m_menu(new QMenu(window))
 {
     AddCommand(SC_RESTORE, "&Restore");
@@ -20,7 +19,7 @@ CSystemMenu::CSystemMenu(CDialog* window)
     connect(m_menu, &QMenu::aboutToShow, this, [this] { EnableForWindowState(); });
 }
 
-BOOL CSystemMenu::AppendMenu(UINT flags, UINT_PTR id, const std::string& text)
+BOOL CSystemMenuPopup::AppendMenu(UINT flags, UINT_PTR id, const std::string& text)
 {
     if (flags & MF_SEPARATOR)
         m_menu->addSeparator();
@@ -29,32 +28,35 @@ BOOL CSystemMenu::AppendMenu(UINT flags, UINT_PTR id, const std::string& text)
     return TRUE;
 }
 
-void CSystemMenu::Popup(const QPoint& globalPos)
+void CSystemMenuPopup::Popup(const QPoint& globalPos)
 {
     m_menu->popup(globalPos);
 }
 
-void CSystemMenu::AddCommand(UINT id, const QString& text)
+void CSystemMenuPopup::AddCommand(UINT id, const QString& text)
 {
     QAction* action = m_menu->addAction(text);
     action->setData(id);
-    connect(action, &QAction::triggered, m_window, [this, id] { m_window->OnSysCommand(id); });
+    connect(action, &QAction::triggered, this, [this, id] { m_dialog->OnSysCommand(id); });
 }
 
 // As on Windows: Restore only for a minimized window, Minimize only otherwise.
-void CSystemMenu::EnableForWindowState()
+void CSystemMenuPopup::EnableForWindowState()
 {
-    const bool minimized = m_window->IsIconic();
+    const bool minimized = m_dialog->IsIconic();
     m_restore->setEnabled(minimized);
     m_minimize->setEnabled(!minimized);
 }
 
 CSystemMenu* GetSystemMenu(CDialog* window)
 {
-    if (auto* menu = window->findChild<CSystemMenu*>(QString(), Qt::FindDirectChildrenOnly))
+    QWidget* widget = QtWidget(window->GetSafeHwnd());
+    if (!widget)
+        return nullptr;
+    if (auto* menu = widget->findChild<CSystemMenuPopup*>(QString(), Qt::FindDirectChildrenOnly))
         return menu;
     const CDialogTemplate* dialogTemplate = FindDialogTemplate(window->GetTemplateId());
     if (!dialogTemplate || !(dialogTemplate->style & WS_SYSMENU))
         return nullptr;
-    return new CSystemMenu(window);
+    return new CSystemMenuPopup(window, widget);
 }

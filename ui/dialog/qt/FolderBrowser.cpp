@@ -1,6 +1,7 @@
-#include "ui/FolderBrowser.h"
+#include "ui/dialog/FolderBrowser.h"
 
-#include "ui/DirChooser.h"
+#include "ui/dialog/qt/DirectoryDialogSeam.h"
+#include "ui/dialog/qt/WindowHandle.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -31,14 +32,15 @@ bool RunFolderBrowser(QFileDialog& dialog, const DirectoryDialogRequest& request
 
 } // namespace
 
-BOOL BrowseForFolder(std::string& path, QWidget* owner, const std::string& title)
+BOOL BrowseForFolder(std::string& path, HWND owner, const std::string& title)
 {
-    QFileDialog dialog(owner ? owner->window() : nullptr, QString::fromLocal8Bit(title));
+    QWidget* ownerWidget = QtWidget(owner);
+    QFileDialog dialog(ownerWidget ? ownerWidget->window() : nullptr, QString::fromLocal8Bit(title));
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
     // Opening in the start directory selects it: Choose at once returns it.
     dialog.setDirectory(StartDirectory(path));
-    if (!RunFolderBrowser(dialog, {DirectoryDialogKind::FolderBrowser, title, path, owner, &dialog}))
+    if (!RunFolderBrowser(dialog, {DirectoryDialogKind::FolderBrowser, title, path, ownerWidget, &dialog}))
         return FALSE;
     const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty())

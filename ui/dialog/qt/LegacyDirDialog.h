@@ -1,17 +1,19 @@
 #pragma once
-// The old-style save dialog reshaped into a directory picker (template
-// 1536): the file controls are hidden, the hidden file name holds "Junk",
-// and the caller cuts the directory out of the returned full name.
+// The legacy directory dialog on Qt, a dialog of its own built from template
+// 1536 that does what the old-style common file dialog does for it on
+// Windows: it lists the directories from the root down to the current one and
+// the current one's subdirectories, and returns the full name of the hidden
+// file name in the directory chosen.
 #include "ui/dialog/Dialog.h"
 
 #include <string>
 
 class QListWidgetItem;
+class QWidget;
 
 class CLegacyDirDialog : public CDialog {
-    Q_OBJECT
 public:
-    explicit CLegacyDirDialog(QWidget* parent = nullptr);
+    explicit CLegacyDirDialog(CWnd* pParentWnd = nullptr);
 
     // Before the dialog runs: the directory it opens in (empty: the
     // working directory) and its caption.
@@ -28,11 +30,12 @@ public:
 
     BOOL OnInitDialog() override;
     void OnOK() override;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
+    // Its own paint events reach OnPaint.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
 
 private:
+    QWidget* Item(int id) const;
+    void OnPaint();
     void FillDirectoryControls();
     void OpenListedDirectory(QListWidgetItem* item);
 

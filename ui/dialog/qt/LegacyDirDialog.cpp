@@ -1,9 +1,14 @@
-#include "ui/LegacyDirDialog.h"
+#include "ui/dialog/qt/LegacyDirDialog.h"
 
 #include "res/ResourceIds.h"
+#include "ui/dialog/LegacyDirDialog.h"
+#include "ui/dialog/qt/DirectoryDialogSeam.h"
+#include "ui/dialog/qt/WindowHandle.h"
 
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -60,9 +65,14 @@ void FillDirectoryList(QListWidget* list, const QString& current)
 
 } // namespace
 
-CLegacyDirDialog::CLegacyDirDialog(QWidget* parent)
-    : CDialog(IDD_LEGACY_DIR_DIALOG, parent)
+CLegacyDirDialog::CLegacyDirDialog(CWnd* pParentWnd)
+    : CDialog(IDD_LEGACY_DIR_DIALOG, pParentWnd)
 {
+}
+
+QWidget* CLegacyDirDialog::Item(int id) const
+{
+    return QtWidget(GetDlgItem(id));
 }
 
 void CLegacyDirDialog::SetInitialDir(const std::string& directory)
@@ -84,9 +94,9 @@ void CLegacyDirDialog::ChangeDirectory(const std::string& directory)
 void CLegacyDirDialog::FillDirectoryControls()
 {
     const QString current = ToQString(m_currentDir);
-    static_cast<QLabel*>(GetDlgItem(stc1))->setText(current);
-    FillDirectoryList(static_cast<QListWidget*>(GetDlgItem(lst2)), current);
-    auto* drives = static_cast<QComboBox*>(GetDlgItem(cmb2));
+    static_cast<QLabel*>(Item(stc1))->setText(current);
+    FillDirectoryList(static_cast<QListWidget*>(Item(lst2)), current);
+    auto* drives = static_cast<QComboBox*>(Item(cmb2));
     if (drives->count() == 0)
         drives->addItem("/");
 }
@@ -95,18 +105,20 @@ BOOL CLegacyDirDialog::OnInitDialog()
 {
     // First what the common dialog does before its hook sees the dialog:
     // the caller's caption, help and read-only hidden, the controls filled.
-    setWindowTitle(ToQString(m_title));
-    GetDlgItem(pshHelp)->hide();
-    GetDlgItem(chx1)->hide();
-    auto* directories = static_cast<QListWidget*>(GetDlgItem(lst2));
-    connect(directories, &QListWidget::itemDoubleClicked, this, &CLegacyDirDialog::OpenListedDirectory,
-            Qt::UniqueConnection);
+    SetWindowText(m_title);
+    Item(pshHelp)->hide();
+    Item(chx1)->hide();
+    auto* directories = static_cast<QListWidget*>(Item(lst2));
+    // Once, however often the dialog runs.
+    QObject::disconnect(directories, &QListWidget::itemDoubleClicked, nullptr, nullptr);
+    QObject::connect(directories, &QListWidget::itemDoubleClicked, directories,
+                     [this](QListWidgetItem* item) { OpenListedDirectory(item); });
     ChangeDirectory(OpeningDirectory(m_initialDir));
 
     // Then the reshaping into a directory picker.
     for (int id : {stc2, stc3, edt1, lst1, cmb1})
-        GetDlgItem(id)->hide();
-    static_cast<QLineEdit*>(GetDlgItem(edt1))->setText("Junk");
+        Item(id)->hide();
+    static_cast<QLineEdit*>(Item(edt1))->setText("Junk");
     directories->setFocus(Qt::OtherFocusReason);
     m_bFirstPaint = TRUE;
     CDialog::OnInitDialog();
@@ -122,24 +134,68 @@ void CLegacyDirDialog::OnOK()
 {
     // As in the file dialog, OK (or Enter) in the directory list opens the
     // highlighted directory; it ends the dialog once the open one is chosen.
-    auto* directories = static_cast<QListWidget*>(GetDlgItem(lst2));
+    auto* directories = static_cast<QListWidget*>(Item(lst2));
     QListWidgetItem* highlighted = directories->currentItem();
-    if (focusWidget() == directories && highlighted
+    if (QtDialog(*this)->focusWidget() == directories && highlighted
         && ToStdString(highlighted->data(kDirectoryRole).toString()) != m_currentDir)
         return OpenListedDirectory(highlighted);
 
-    const std::string fileName = ToStdString(static_cast<QLineEdit*>(GetDlgItem(edt1))->text());
+    const std::string fileName = ToStdString(static_cast<QLineEdit*>(Item(edt1))->text());
     const std::string directory = m_currentDir == "/" ? std::string() : m_currentDir;
     m_pathName = directory + "/" + fileName;
     m_fileOffset = static_cast<int>(directory.size()) + 1;
     EndDialog(IDOK);
 }
 
-void CLegacyDirDialog::paintEvent(QPaintEvent* event)
+BOOL CLegacyDirDialog::PreTranslateMessage(MSG* pMsg)
 {
-    CDialog::paintEvent(event);
+    if (pMsg->message == QEvent::Paint)
+        OnPaint();
+    return FALSE;
+}
+
+void CLegacyDirDialog::OnPaint()
+{
     if (!m_bFirstPaint)
         return;
     m_bFirstPaint = FALSE;
-    static_cast<QListWidget*>(GetDlgItem(lst2))->setCurrentRow(0);
+    static_cast<QListWidget*>(Item(lst2))->setCurrentRow(0);
+}
+
+namespace {
+
+int RunModal(CLegacyDirDialog& dialog, DirectoryDialogRequest request)
+{
+    // A copy, so that a seam may replace itself while it runs.
+    const DirectoryDialogSeam seam = GetDirectoryDialogSeam();
+    if (!seam)
+        return dialog.DoModal();
+    if (!dialog.Create())
+        return -1;
+    request.dialog = QtDialog(dialog);
+    const std::optional<std::string> answer = seam(request);
+    if (answer) {
+        dialog.ChangeDirectory(*answer);
+        dialog.SendCommand(IDOK);
+    } else {
+        dialog.SendCommand(IDCANCEL);
+    }
+    dialog.DestroyWindow();
+    return QtDialog(dialog)->result();
+}
+
+} // namespace
+
+int RunLegacyDirDialog(HWND owner, const std::string& initialDir, const std::string& title, std::string& fullName,
+                       int& fileOffset)
+{
+    CLegacyDirDialog dialog(CWnd::FromHandlePermanent(owner));
+    dialog.SetInitialDir(initialDir);
+    dialog.SetTitle(title);
+    const int result = RunModal(dialog, {DirectoryDialogKind::Legacy, title, initialDir, QtWidget(owner), nullptr});
+    if (result == IDOK) {
+        fullName = dialog.GetPathName();
+        fileOffset = dialog.GetFileOffset();
+    }
+    return result;
 }

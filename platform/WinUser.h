@@ -1,6 +1,34 @@
 #pragma once
-// Window and control style bits as the dialog templates carry them.
+// The window manager's types, style bits, messages and notification codes
+// that the windows and their templates are written in: Windows' own on
+// Windows, these stand-ins with the same names and values elsewhere.
 #include "platform/WinTypes.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+
+using HICON = void*;
+using HMENU = void*;
+using HFONT = void*;
+using WPARAM = UINT_PTR;
+using LPARAM = std::intptr_t;
+
+struct RECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+};
+
+// A message as the message loop retrieves it; where the toolkit has no such
+// messages, message carries the kind of its event.
+struct MSG {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
 
 constexpr DWORD WS_POPUP = 0x80000000;
 constexpr DWORD WS_CHILD = 0x40000000;
@@ -38,3 +66,24 @@ constexpr DWORD LBS_SORT = 0x2;
 constexpr DWORD LBS_NOINTEGRALHEIGHT = 0x100;
 
 constexpr DWORD CBS_SORT = 0x100;
+
+constexpr int BN_CLICKED = 0;
+constexpr int EN_CHANGE = 0x300;
+constexpr int LB_ERR = -1;
+
+constexpr int SW_HIDE = 0;
+constexpr int SW_SHOWNORMAL = 1;
+constexpr int SW_SHOWMINIMIZED = 2;
+constexpr int SW_RESTORE = 9;
+
+constexpr UINT SC_MINIMIZE = 0xF020;
+constexpr UINT SC_CLOSE = 0xF060;
+constexpr UINT SC_RESTORE = 0xF120;
+
+constexpr UINT MF_STRING = 0x0000;
+constexpr UINT MF_SEPARATOR = 0x0800;
+
+constexpr int ICON_SMALL = 0;
+constexpr int ICON_BIG = 1;
+
+#endif
