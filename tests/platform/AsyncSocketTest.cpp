@@ -2,9 +2,8 @@
 // dropped whole, and notifications through the event loop.
 #include "platform/AsyncSocket.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <arpa/inet.h>
+#include "tests/support/EventPump.h"
+
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -33,13 +32,6 @@ sockaddr_in Loopback(unsigned short port)
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     return address;
-}
-
-void PumpUntil(const std::function<bool()>& done)
-{
-    QDeadlineTimer deadline(2000);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
 } // namespace
@@ -90,7 +82,7 @@ TEST(AsyncSocket, ReportsSourceAddressAndNothingWaiting)
     const sockaddr_in to = Loopback(server.GetLocalPort());
     client.SendTo("hi", 2, reinterpret_cast<const sockaddr*>(&to), sizeof to);
     EXPECT_EQ(server.ReceiveFrom(buffer, sizeof buffer, reinterpret_cast<sockaddr*>(&from), &length), 2);
-    EXPECT_EQ(length, sizeof from);
+    EXPECT_EQ(length, static_cast<socklen_t>(sizeof from));
     EXPECT_EQ(ntohs(from.sin_port), client.GetLocalPort());
     EXPECT_EQ(ntohl(from.sin_addr.s_addr), INADDR_LOOPBACK);
 
