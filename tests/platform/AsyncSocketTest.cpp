@@ -3,6 +3,7 @@
 #include "platform/AsyncSocket.h"
 
 #include "tests/support/EventPump.h"
+#include "tests/support/SourceAddress.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -89,4 +90,37 @@ TEST(AsyncSocket, ReportsSourceAddressAndNothingWaiting)
     CAsyncSocket invalid;
     EXPECT_FALSE(invalid.Create(0, SOCK_DGRAM, FD_READ, "not an address"));
     EXPECT_FALSE(invalid.Create(0, SOCK_STREAM));
+}
+
+TEST(AsyncSocket, RepliesLeaveFromTheAddressTheDatagramWasSentTo)
+{
+    CAsyncSocket server;
+    ASSERT_TRUE(server.Create(0, SOCK_DGRAM, 0));
+    CAsyncSocket client;
+    ASSERT_TRUE(client.Create(0, SOCK_DGRAM, 0, "127.0.0.1"));
+    for (const char* asked : {"127.0.0.1", "127.0.0.2"}) {
+        sockaddr_in to = Loopback(server.GetLocalPort());
+        inet_pton(AF_INET, asked, &to.sin_addr);
+        client.SendTo("ask", 3, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+        char buffer[16];
+        sockaddr_in from{};
+        socklen_t length = sizeof from;
+        in_addr local{};
+        ASSERT_TRUE(PumpUntil([&] {
+            return server.ReceiveFrom(buffer, sizeof buffer, reinterpret_cast<sockaddr*>(&from), &length, 0, &local)
+                == 3;
+        })) << asked;
+        EXPECT_EQ(local.s_addr, to.sin_addr.s_addr) << asked;
+
+        server.SendTo("reply", 5, reinterpret_cast<const sockaddr*>(&from), length, 0,
+                      server.SourceToName(from, local));
+        sockaddr_in replier{};
+        length = sizeof replier;
+        ASSERT_TRUE(PumpUntil([&] {
+            return client.ReceiveFrom(buffer, sizeof buffer, reinterpret_cast<sockaddr*>(&replier), &length) == 5;
+        })) << asked;
+        if (SendsFromGivenSource()) {
+            EXPECT_EQ(replier.sin_addr.s_addr, to.sin_addr.s_addr) << asked;
+        }
+    }
 }
