@@ -5,6 +5,7 @@
 
 #include "platform/Registry.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -111,4 +112,44 @@ TEST(RegistrySettings, SavedSettingsAreTheSchemasValuesAndLoadBack)
     Fields loaded;
     EXPECT_TRUE(ReadSettingsFromRegistry(loaded.Refs()));
     EXPECT_EQ(loaded, two);
+}
+
+// The reg.exe commands of the store's README, so that what administrators are
+// told to run is what the program reads.
+std::vector<std::string> DocumentedRegCommands()
+{
+    std::ifstream readme(VANTREL_SOURCE_DIR "/settings/README.md");
+    std::string line;
+    while (std::getline(readme, line) && line != "```bat") { }
+    std::vector<std::string> commands;
+    while (std::getline(readme, line) && line != "```")
+        commands.push_back(line);
+    return commands;
+}
+
+DWORD RunCommand(std::string command)
+{
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return GetLastError();
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 1;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+TEST(RegistrySettings, TheDocumentedRegProvisioningIsWhatLoads)
+{
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Corvane");
+    const std::vector<std::string> commands = DocumentedRegCommands();
+    ASSERT_FALSE(commands.empty());
+    for (const std::string& command : commands)
+        EXPECT_EQ(RunCommand(command), 0u) << command;
+    Fields loaded;
+    EXPECT_TRUE(ReadSettingsFromRegistry(loaded.Refs()));
+    EXPECT_EQ(loaded, (Fields{"C:\\tftp\\in", 1, 0, {"C:\\tftp\\boot"}}));
 }
