@@ -34,7 +34,7 @@ function(vantrel_library name)
   add_library(${name} STATIC ${sources})
   target_link_libraries(${name} PUBLIC ${ARGN})
   vantrel_sees_tree(${name})
-  set_target_properties(${name} PROPERTIES AUTOMOC ON)
+  set_target_properties(${name} PROPERTIES AUTOMOC ${VANTREL_AUTOMOC})
 endfunction()
 
 # vantrel_library_sees(<name> <path>...): the library's own #include lines find

@@ -2,14 +2,14 @@
 // A non-blocking IPv4 UDP socket whose "a datagram is waiting" notifications
 // arrive as OnReceive calls on the UI thread, in the manner of the Microsoft
 // Foundation Classes' (MFC) CAsyncSocket.
+#include "platform/NetTypes.h"
 #include "platform/WinTypes.h"
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-
+#ifndef _WIN32
 class QSocketNotifier;
 
 constexpr long FD_READ = 0x01;
+#endif
 
 class CAsyncSocket {
 public:
@@ -39,6 +39,11 @@ public:
     virtual void OnReceive(int errorCode);
 
 private:
+#ifdef _WIN32
+    SOCKET m_socket = INVALID_SOCKET;
+    HWND m_window = nullptr; // hidden; receives the socket's notifications
+#else
     int m_socket = -1;
     QSocketNotifier* m_notifier = nullptr;
+#endif
 };

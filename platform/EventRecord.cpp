@@ -1,33 +1,14 @@
 #include "platform/EventRecord.h"
 
+#include "platform/RecordText.h"
+
 #include <cerrno>
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace {
-
-void AppendVisible(std::string& out, const std::string& text)
-{
-    static const char kHex[] = "0123456789abcdef";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7f) {
-            out += c;
-            continue;
-        }
-        out += "\\x";
-        out += kHex[byte >> 4];
-        out += kHex[byte & 0xf];
-    }
-}
-
-} // namespace
-
 void WriteRecordLine(const std::string& line)
 {
-    std::string whole = "vantrel: ";
-    AppendVisible(whole, line);
-    whole += '\n';
+    const std::string whole = RecordText(line);
     // A line that cannot be written is dropped: the record must never stop
     // the service. Under a service manager standard error is a socket to the
     // journal, which may fall behind; a line it cannot take at once is

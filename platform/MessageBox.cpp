@@ -1,9 +1,7 @@
 #include "platform/MessageBox.h"
 
 #include "platform/EventRecord.h"
-
-#include <QMessageBox>
-#include <QString>
+#include "platform/ModalBox.h"
 
 namespace {
 
@@ -44,8 +42,5 @@ int AfxMessageBox(const std::string& text, UINT, UINT)
     // A copy, so that a seam may replace itself while it runs.
     if (MessageBoxSeam seam = Seam())
         return seam(text, AfxGetAppName());
-    QMessageBox box(QMessageBox::Warning, QString::fromLocal8Bit(AfxGetAppName()), QString::fromLocal8Bit(text),
-                    QMessageBox::Ok);
-    box.exec();
-    return IDOK;
+    return ShowModalBox(text, AfxGetAppName());
 }

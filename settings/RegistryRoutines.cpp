@@ -63,12 +63,11 @@ HKEY OpenSettingsKey(LONG* failure)
 HKEY OpenSettingsKeyTransacted(HANDLE transaction)
 {
     HKEY key = nullptr;
-    if (RegCreateKeyTransactedA(HKEY_LOCAL_MACHINE, kBaseKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                                nullptr, &key, nullptr, transaction, nullptr)
-        != ERROR_SUCCESS) {
-        return nullptr;
-    }
-    return key;
+    const LONG status = RegCreateKeyTransactedA(HKEY_LOCAL_MACHINE, kBaseKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                                KEY_ALL_ACCESS, nullptr, &key, nullptr, transaction, nullptr);
+    if (status == ERROR_CALL_NOT_IMPLEMENTED)
+        return OpenSettingsKey();
+    return status == ERROR_SUCCESS ? key : nullptr;
 }
 
 // The data is cut at its first NUL, so text stored with or without a

@@ -31,6 +31,8 @@ constexpr LONG ERROR_FILE_NOT_FOUND = 2;
 constexpr LONG ERROR_ACCESS_DENIED = 5;
 constexpr LONG ERROR_INVALID_HANDLE = 6;
 constexpr LONG ERROR_INVALID_PARAMETER = 87;
+// What a registry without transactions answers RegCreateKeyTransactedA.
+constexpr LONG ERROR_CALL_NOT_IMPLEMENTED = 120;
 constexpr LONG ERROR_MORE_DATA = 234;
 // The file is not a database with the two tables of the layout.
 constexpr LONG ERROR_BADDB = 1009;

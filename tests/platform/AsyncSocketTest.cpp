@@ -2,9 +2,9 @@
 // dropped whole, and notifications through the event loop.
 #include "platform/AsyncSocket.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <arpa/inet.h>
+#include "tests/support/EventPump.h"
+#include "tests/support/SourceAddress.h"
+
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -33,13 +33,6 @@ sockaddr_in Loopback(unsigned short port)
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     return address;
-}
-
-void PumpUntil(const std::function<bool()>& done)
-{
-    QDeadlineTimer deadline(2000);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
 } // namespace
@@ -90,11 +83,44 @@ TEST(AsyncSocket, ReportsSourceAddressAndNothingWaiting)
     const sockaddr_in to = Loopback(server.GetLocalPort());
     client.SendTo("hi", 2, reinterpret_cast<const sockaddr*>(&to), sizeof to);
     EXPECT_EQ(server.ReceiveFrom(buffer, sizeof buffer, reinterpret_cast<sockaddr*>(&from), &length), 2);
-    EXPECT_EQ(length, sizeof from);
+    EXPECT_EQ(length, static_cast<socklen_t>(sizeof from));
     EXPECT_EQ(ntohs(from.sin_port), client.GetLocalPort());
     EXPECT_EQ(ntohl(from.sin_addr.s_addr), INADDR_LOOPBACK);
 
     CAsyncSocket invalid;
     EXPECT_FALSE(invalid.Create(0, SOCK_DGRAM, FD_READ, "not an address"));
     EXPECT_FALSE(invalid.Create(0, SOCK_STREAM));
+}
+
+TEST(AsyncSocket, RepliesLeaveFromTheAddressTheDatagramWasSentTo)
+{
+    CAsyncSocket server;
+    ASSERT_TRUE(server.Create(0, SOCK_DGRAM, 0));
+    CAsyncSocket client;
+    ASSERT_TRUE(client.Create(0, SOCK_DGRAM, 0, "127.0.0.1"));
+    for (const char* asked : {"127.0.0.1", "127.0.0.2"}) {
+        sockaddr_in to = Loopback(server.GetLocalPort());
+        inet_pton(AF_INET, asked, &to.sin_addr);
+        client.SendTo("ask", 3, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+        char buffer[16];
+        sockaddr_in from{};
+        socklen_t length = sizeof from;
+        in_addr local{};
+        ASSERT_TRUE(PumpUntil([&] {
+            return server.ReceiveFrom(buffer, sizeof buffer, reinterpret_cast<sockaddr*>(&from), &length, 0, &local)
+                == 3;
+        })) << asked;
+        EXPECT_EQ(local.s_addr, to.sin_addr.s_addr) << asked;
+
+        server.SendTo("reply", 5, reinterpret_cast<const sockaddr*>(&from), length, 0,
+                      server.SourceToName(from, local));
+        sockaddr_in replier{};
+        length = sizeof replier;
+        ASSERT_TRUE(PumpUntil([&] {
+            return client.ReceiveFrom(buffer, sizeof buffer, reinterpret_cast<sockaddr*>(&replier), &length) == 5;
+        })) << asked;
+        if (SendsFromGivenSource()) {
+            EXPECT_EQ(replier.sin_addr.s_addr, to.sin_addr.s_addr) << asked;
+        }
+    }
 }
