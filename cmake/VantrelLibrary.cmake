@@ -14,8 +14,8 @@ else()
 endif()
 
 # vantrel_library(<name> <deps>...): a static library of every .cpp file in the
-# calling folder and in its folder for this platform, except main.cpp, which
-# belongs to an executable. The headers are listed too, so that Qt's moc finds
+# calling folder and in its folder for this platform, except main.cpp and
+# WinMain.cpp, which belong to an executable. The headers are listed too, so that Qt's moc finds
 # those that sit apart from their implementation.
 function(vantrel_library name)
   set(folders ${CMAKE_CURRENT_SOURCE_DIR})
@@ -24,7 +24,7 @@ function(vantrel_library name)
   endforeach()
   list(TRANSFORM folders APPEND /*.cpp OUTPUT_VARIABLE patterns)
   file(GLOB sources CONFIGURE_DEPENDS ${patterns})
-  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+  list(FILTER sources EXCLUDE REGEX "/(main|WinMain)\\.cpp$")
   if(NOT sources)
     return()
   endif()

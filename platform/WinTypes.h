@@ -8,6 +8,12 @@
 #include <winsock2.h>
 
 #include <windows.h>
+// The framework's windows have members named as the Microsoft Foundation
+// Classes (MFC) name them; USER32's macros of the same names would turn them
+// into their "A" forms in some files and not in others.
+#undef AppendMenu
+#undef GetWindowText
+#undef SetWindowText
 #else
 #include <cstdint>
 

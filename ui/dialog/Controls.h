@@ -52,9 +52,10 @@ protected:
     // Binds a window this wrapper has just created.
     BOOL Attach(HWND hWnd);
 
+    HWND m_hWnd = nullptr;
+
 private:
     friend class CWndBinding;
-    HWND m_hWnd = nullptr;
 };
 
 class CEdit : public CWnd {
