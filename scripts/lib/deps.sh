@@ -28,4 +28,4 @@ PACKAGE_PACKAGES="dpkg-dev file"
 TEST_PACKAGES="tftp-hpa curl busybox atftp iproute2 nftables util-linux sqlite3 clang clang-format $PACKAGE_PACKAGES desktop-file-utils man-db"
 # The Windows build: the mingw-w64 cross compiler (posix threads), GoogleTest's
 # sources for it, and wine with an X server of its own to run the tests.
-WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb"
+WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix googletest wine wine64 fonts-wine xvfb"
