@@ -26,6 +26,9 @@ BUILD_PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libsqlit
 # finds the executables.
 PACKAGE_PACKAGES="dpkg-dev file"
 TEST_PACKAGES="tftp-hpa curl busybox atftp iproute2 nftables util-linux sqlite3 clang clang-format $PACKAGE_PACKAGES desktop-file-utils man-db"
-# The Windows build: the mingw-w64 cross compiler (posix threads), GoogleTest's
-# sources for it, and wine with an X server of its own to run the tests.
-WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix googletest wine wine64 fonts-wine xvfb"
+# The Windows build: the mingw-w64 cross compiler (posix threads) and
+# GoogleTest's sources for it; its installer is made by NSIS; its tests run
+# under wine, with wine's fonts and an X server of its own.
+WINDOWS_BUILD_PACKAGES="g++-mingw-w64-x86-64-posix googletest"
+WINDOWS_PACKAGE_PACKAGES="nsis"
+WINDOWS_PACKAGES="$WINDOWS_BUILD_PACKAGES $WINDOWS_PACKAGE_PACKAGES wine wine64 fonts-wine xvfb"
