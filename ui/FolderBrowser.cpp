@@ -1,6 +1,7 @@
 #include "ui/FolderBrowser.h"
 
 #include "ui/DirChooser.h"
+#include "ui/dialog/WindowPlacement.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -38,6 +39,7 @@ BOOL BrowseForFolder(std::string& path, QWidget* owner, const std::string& title
     dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
     // Opening in the start directory selects it: Choose at once returns it.
     dialog.setDirectory(StartDirectory(path));
+    CentreWindowWhenShown(&dialog);
     if (!RunFolderBrowser(dialog, {DirectoryDialogKind::FolderBrowser, title, path, owner, &dialog}))
         return FALSE;
     const QStringList chosen = dialog.selectedFiles();

@@ -1,5 +1,7 @@
 #include "ui/StatusField.h"
 
+#include "server/StatusText.h"
+
 CStatusField::CStatusField()
 {
     m_repaint.setSingleShot(true);
@@ -9,6 +11,25 @@ CStatusField::CStatusField()
 void CStatusField::SetWindowText(const std::string& text)
 {
     m_text = text;
+    m_format = nullptr;
+    ShowSoon();
+}
+
+void CStatusField::SetWindowNumbers(const char* format, int first, int second)
+{
+    m_format = format;
+    m_numbers[0] = first;
+    m_numbers[1] = second;
+    ShowSoon();
+}
+
+std::string CStatusField::GetWindowText() const
+{
+    return m_format ? FormatText(m_format, m_numbers[0], m_numbers[1]) : m_text;
+}
+
+void CStatusField::ShowSoon()
+{
     if (m_repaint.isActive())
         return;
     const qint64 sinceShown = m_sinceShown.isValid() ? m_sinceShown.elapsed() : kRepaintMs;
@@ -20,6 +41,6 @@ void CStatusField::SetWindowText(const std::string& text)
 
 void CStatusField::ShowNewest()
 {
-    CEdit::SetWindowText(m_text);
+    CEdit::SetWindowText(GetWindowText());
     m_sinceShown.start();
 }

@@ -4,7 +4,8 @@
 // repainting a line edit costs more than handling the datagram. So the field
 // takes each text at once but shows the newest at most every kRepaintMs: a
 // text after a quiet spell appears at once, a burst appears as its last text
-// shortly after.
+// shortly after. A text of numbers is kept as its format and numbers, and
+// formatted only when it is shown or asked for.
 #include "server/StatusLine.h"
 #include "ui/dialog/Controls.h"
 
@@ -17,13 +18,17 @@ public:
 
     CStatusField();
     void SetWindowText(const std::string& text) override;
+    void SetWindowNumbers(const char* format, int first, int second) override;
     // The newest text, whether it is shown yet or not.
-    std::string GetWindowText() const { return m_text; }
+    std::string GetWindowText() const;
 
 private:
+    void ShowSoon();
     void ShowNewest();
 
     std::string m_text;
+    const char* m_format = nullptr; // with m_numbers, the newest text instead of m_text
+    int m_numbers[2] = {};
     QElapsedTimer m_sinceShown;
     QTimer m_repaint;
 };

@@ -109,5 +109,19 @@ TEST(AppIcon, IsOneImageOf32By32InAtMost256Colours)
             colours.insert(image.pixel(x, y));
     EXPECT_GT(colours.size(), 8);
     EXPECT_LE(colours.size(), 256);
-    EXPECT_FALSE(LoadAppIcon().isNull());
+}
+
+// The desktop draws a window's icon at several sizes; each is drawn from the
+// one drawing, the 32-pixel one being the drawing itself.
+TEST(AppIcon, TheWindowIconComesAtEachSizeTheDesktopAsksFor)
+{
+    const QIcon icon = LoadAppIcon();
+    const QList<QSize> sizes{{16, 16}, {24, 24}, {32, 32}, {48, 48}};
+    EXPECT_EQ(icon.availableSizes(), sizes);
+    const auto premultiplied
+        = [](const QImage& image) { return image.convertToFormat(QImage::Format_ARGB32_Premultiplied); };
+    for (const QSize& size : sizes)
+        EXPECT_EQ(premultiplied(icon.pixmap(size, 1.0).toImage()), premultiplied(RenderAppIcon(size.width())))
+            << size.width();
+    EXPECT_EQ(RenderAppIcon(32), LoadAppIconImage().convertToFormat(QImage::Format_ARGB32));
 }

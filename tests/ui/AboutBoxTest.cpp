@@ -1,6 +1,7 @@
 // The About box: its template, how it ends, how it is opened, and the service
 // going on while it is open.
 #include "support/WindowFixture.h"
+#include "tests/support/WindowManager.h"
 
 #include "res/ResourceIds.h"
 #include "ui/AboutBox.h"
@@ -76,12 +77,35 @@ TEST_F(AboutBoxTest, TheAboutButtonOpensItOverTheBlockedMainWindow)
         seen = true;
         EXPECT_EQ(box->parentWidget(), &dlg);
         EXPECT_TRUE(box->isModal());
-        EXPECT_LE((box->frameGeometry().center() - dlg.frameGeometry().center()).manhattanLength(), 2);
         box->OnOK();
     });
     qobject_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_ABOUT))->click();
     EXPECT_TRUE(seen);
     EXPECT_TRUE(dlg.isVisible());
+}
+
+// Over a main window away from the screen's centre, so that centring over
+// the owner and centring on the screen differ.
+TEST_F(AboutBoxTest, OpensCentredByItsFrameOverTheMainWindow)
+{
+    SKIP_UNLESS_WINDOWS_ARE_FRAMED();
+    CServerDlg dlg(0);
+    ASSERT_TRUE(dlg.Create());
+    ASSERT_TRUE(WaitUntilOpened(&dlg));
+    const QPoint moved = dlg.pos() - QPoint(100, 60);
+    dlg.move(moved);
+    ASSERT_TRUE(WaitUntil([&] { return dlg.pos() == moved; }));
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<CAboutBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seen = true;
+        EXPECT_TRUE(WaitUntilOpened(box));
+        EXPECT_LE((box->frameGeometry().center() - dlg.frameGeometry().center()).manhattanLength(), 2);
+        box->OnOK();
+    });
+    dlg.OnAbout();
+    EXPECT_TRUE(seen);
 }
 
 TEST_F(AboutBoxTest, ARealClientDownloadCompletesWhileTheBoxIsOpen)

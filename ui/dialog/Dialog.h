@@ -6,7 +6,6 @@
 #include "platform/WinTypes.h"
 
 #include <QDialog>
-#include <QMargins>
 
 class CDataExchange;
 class QPoint;
@@ -70,8 +69,6 @@ public:
     BOOL IsIconic() const;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -82,15 +79,10 @@ private:
     void ConnectCommands();
     void NotifyFromControl(int id, int notification);
     void FocusFirstTabStop();
-    void CentreWindow(const QMargins& frameMargins);
-    void FinishCentring();
 
     int m_templateId;
     int m_result = -1;
     int m_exchangeDepth = 0;
     bool m_built = false;
     bool m_ended = false;
-    // Centred before the window manager framed it: the frame assumed then.
-    bool m_centring = false;
-    QMargins m_assumedFrame;
 };

@@ -3,6 +3,7 @@
 #include "res/AppIcon.h"
 #include "res/ResourceIds.h"
 #include "res/WindowStyles.h"
+#include "ui/dialog/ListBoxDelegate.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -67,6 +68,7 @@ QWidget* CreateListBox(const CDialogControl& control, QWidget* parent)
     auto* list = new QListWidget(parent);
     list->setProperty(kSortedListProperty, HasStyle(control, LBS_SORT));
     list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setItemDelegate(new CListBoxDelegate(list));
     list->setFrameShape(HasStyle(control, WS_BORDER) ? QFrame::StyledPanel : QFrame::NoFrame);
     list->setVerticalScrollBarPolicy(HasStyle(control, WS_VSCROLL) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
     list->setHorizontalScrollBarPolicy(HasStyle(control, WS_HSCROLL) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);

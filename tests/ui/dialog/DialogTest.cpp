@@ -3,6 +3,7 @@
 #include "ui/dialog/Dialog.h"
 #include "platform/MessageBox.h"
 #include "res/ResourceIds.h"
+#include "tests/support/WindowManager.h"
 #include "ui/dialog/Controls.h"
 #include "ui/dialog/DataExchange.h"
 
@@ -147,6 +148,7 @@ TEST_F(DialogTest, KeysAndCloseBoxSendTheCommandsOfWindowsDialogs)
         RecordingDialog dialog;
         ASSERT_TRUE(dialog.Create());
         dialog.activateWindow();
+        ASSERT_TRUE(WaitUntilOpened(&dialog)) << c.what;
         dialog.GetDlgItem(c.focusId)->setFocus();
         QApplication::processEvents();
         ASSERT_EQ(QApplication::focusWidget(), dialog.GetDlgItem(c.focusId)) << c.what;
@@ -216,11 +218,12 @@ TEST_F(DialogTest, OpensCentredUnlessMinimizedDuringInitialisation)
             return TRUE;
         }
     };
+    SKIP_UNLESS_WINDOWS_ARE_FRAMED();
     RecordingDialog centred;
     ASSERT_TRUE(centred.Create());
-    QApplication::processEvents();
+    ASSERT_TRUE(WaitUntilOpened(&centred));
     const QRect screen = centred.screen()->availableGeometry();
-    EXPECT_LE(std::abs(centred.frameGeometry().center().x() - screen.center().x()), 2);
+    EXPECT_LE((centred.frameGeometry().center() - screen.center()).manhattanLength(), 2);
     EXPECT_FALSE(centred.IsIconic());
 
     MinimizingDialog minimized;
