@@ -1,10 +1,49 @@
 #include "platform/AsyncSocket.h"
 
+#include "platform/DatagramBatch.h"
+
+#include <QEvent>
 #include <QSocketNotifier>
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <unistd.h>
+#include <utility>
+
+struct CAsyncSocket::Batches {
+    ReceivedBatch received;
+    SendQueue queued;
+    bool reposted = false; // a call of DispatchReceived is posted to the loop
+};
+
+namespace {
+
+// Calls back straight from its event: the signal and slot that QSocketNotifier
+// would go through cost about as much as handling an acknowledgement.
+class ReadNotifier : public QSocketNotifier {
+public:
+    ReadNotifier(int fd, std::function<void()> ready)
+        : QSocketNotifier(fd, QSocketNotifier::Read),
+          m_ready(std::move(ready))
+    {
+    }
+
+    bool event(QEvent* e) override
+    {
+        if (e->type() != QEvent::SockAct)
+            return QSocketNotifier::event(e);
+        m_ready();
+        return true;
+    }
+
+private:
+    std::function<void()> m_ready;
+};
+
+} // namespace
 
 CAsyncSocket::CAsyncSocket() = default;
 
@@ -38,46 +77,60 @@ BOOL CAsyncSocket::Create(UINT port, int type, long events, LPCSTR address)
         return FALSE;
     }
     m_socket = fd;
-    if (events & FD_READ) {
-        m_notifier = new QSocketNotifier(fd, QSocketNotifier::Read);
-        QObject::connect(m_notifier, &QSocketNotifier::activated, [this] { OnReceive(0); });
-    }
+    m_batches = std::make_unique<Batches>();
+    if (events & FD_READ)
+        m_notifier = new ReadNotifier(fd, [this] { DispatchReceived(); });
     return TRUE;
-}
-
-static in_addr LocalAddressOf(msghdr& message)
-{
-    for (cmsghdr* c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c))
-        if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO)
-            return reinterpret_cast<const in_pktinfo*>(CMSG_DATA(c))->ipi_spec_dst;
-    return in_addr{htonl(INADDR_ANY)};
 }
 
 int CAsyncSocket::ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fromLen, int flags, in_addr* local)
 {
-    if (m_socket < 0 || len < 0)
+    if (m_socket < 0 || len < 0 || (!HasReceivedDatagrams() && !m_batches->received.Take(m_socket, len, flags)))
         return -1;
-    iovec data{buf, static_cast<size_t>(len)};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))];
-    msghdr message{};
-    message.msg_name = from;
-    message.msg_namelen = fromLen ? *fromLen : 0;
-    message.msg_iov = &data;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    // MSG_TRUNC makes recvmsg report the datagram's real length, so one that
-    // did not fit is recognised and dropped rather than handled cut short.
-    ssize_t n = recvmsg(m_socket, &message, flags | MSG_TRUNC);
-    if (n < 0)
-        return -1;
-    if (fromLen)
-        *fromLen = message.msg_namelen;
+    const ReceivedBatch::Datagram datagram = m_batches->received.Next();
+    if (from && fromLen) {
+        std::memcpy(from, datagram.source, std::min(*fromLen, datagram.sourceLength));
+        *fromLen = datagram.sourceLength;
+    }
     if (local)
-        *local = LocalAddressOf(message);
-    if (n > len)
+        *local = datagram.local;
+    if (!datagram.whole || datagram.length > static_cast<std::size_t>(len))
         return 0;
-    return static_cast<int>(n);
+    std::memcpy(buf, datagram.bytes, datagram.length);
+    return static_cast<int>(datagram.length);
+}
+
+bool CAsyncSocket::HasReceivedDatagrams() const
+{
+    return m_batches && !m_batches->received.Empty();
+}
+
+// An OnReceive that takes nothing ends the batch, rather than being called
+// for ever; what it left waits for the next notification.
+void CAsyncSocket::DispatchReceived()
+{
+    unsigned long long handedOut;
+    do {
+        handedOut = m_batches ? m_batches->received.HandedOut() : 0;
+        OnReceive(0);
+    } while (HasReceivedDatagrams() && m_batches->received.HandedOut() != handedOut);
+    OnBatchReceived();
+}
+
+void CAsyncSocket::RepostReceive()
+{
+    if (!m_notifier || !HasReceivedDatagrams() || m_batches->reposted)
+        return;
+    m_batches->reposted = true;
+    // Posted to the notifier, so that it goes with the notifier if the socket closes first.
+    QMetaObject::invokeMethod(
+        m_notifier,
+        [this] {
+            m_batches->reposted = false;
+            if (HasReceivedDatagrams())
+                DispatchReceived();
+        },
+        Qt::QueuedConnection);
 }
 
 int CAsyncSocket::SendTo(const void* buf, int len, const sockaddr* to, int toLen, int flags, in_addr local)
@@ -85,22 +138,29 @@ int CAsyncSocket::SendTo(const void* buf, int len, const sockaddr* to, int toLen
     if (m_socket < 0 || len < 0)
         return -1;
     iovec data{const_cast<void*>(buf), static_cast<size_t>(len)};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))]{};
+    alignas(cmsghdr) char control[kPacketInfoSpace];
     msghdr message{};
     message.msg_name = const_cast<sockaddr*>(to);
     message.msg_namelen = static_cast<socklen_t>(toLen);
     message.msg_iov = &data;
     message.msg_iovlen = 1;
-    if (local.s_addr != htonl(INADDR_ANY)) {
-        message.msg_control = control;
-        message.msg_controllen = sizeof control;
-        cmsghdr* c = CMSG_FIRSTHDR(&message);
-        c->cmsg_level = IPPROTO_IP;
-        c->cmsg_type = IP_PKTINFO;
-        c->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
-        reinterpret_cast<in_pktinfo*>(CMSG_DATA(c))->ipi_spec_dst = local;
-    }
+    LeaveFrom(message, control, local);
     return static_cast<int>(sendmsg(m_socket, &message, flags));
+}
+
+void CAsyncSocket::QueueSendTo(const void* buf, int len, const sockaddr_in& to, in_addr local)
+{
+    if (m_socket < 0 || len < 0)
+        return;
+    m_batches->queued.Add(buf, len, to, local);
+    if (m_batches->queued.Full())
+        SendQueued();
+}
+
+void CAsyncSocket::SendQueued()
+{
+    if (m_socket >= 0)
+        m_batches->queued.Send(m_socket);
 }
 
 // The kernel's own choice of source address towards peer, learnt from a
@@ -134,6 +194,7 @@ void CAsyncSocket::Close()
     if (m_socket >= 0)
         ::close(m_socket);
     m_socket = -1;
+    m_batches.reset();
 }
 
 unsigned short CAsyncSocket::GetLocalPort() const
@@ -146,5 +207,9 @@ unsigned short CAsyncSocket::GetLocalPort() const
 }
 
 void CAsyncSocket::OnReceive(int)
+{
+}
+
+void CAsyncSocket::OnBatchReceived()
 {
 }

@@ -5,6 +5,8 @@
 #include "platform/NetTypes.h"
 #include "platform/WinTypes.h"
 
+#include <memory>
+
 #ifndef _WIN32
 class QSocketNotifier;
 
@@ -24,10 +26,23 @@ public:
     // Takes exactly one datagram. A datagram longer than len is dropped whole
     // and reported as 0; a socket error (nothing waiting included) as -1.
     // local, when given, receives the local address the datagram came in on.
+    // The datagrams waiting are taken off the socket in one call, as many as
+    // a batch holds, and handed out one a call in the order they arrived; a
+    // datagram is kept in len bytes of the call that took its batch.
     int ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fromLen, int flags = 0, in_addr* local = nullptr);
+    // Has the event loop go on calling OnReceive for datagrams taken off the
+    // socket and not handed out yet: before a nested loop (a modal box) runs
+    // inside OnReceive, so that they are handled in it, in their order, as
+    // datagrams waiting on the socket are.
+    void RepostReceive();
     // Sent from the local address given, so that a reply leaves from the
     // address its request was sent to; INADDR_ANY lets the kernel choose.
     int SendTo(const void* buf, int len, const sockaddr* to, int toLen, int flags = 0, in_addr local = {});
+    // As SendTo, but held until SendQueued sends the datagrams queued so far
+    // together, in their order; a full queue is sent at once. A datagram
+    // that cannot be sent is dropped, as SendTo's failures are.
+    void QueueSendTo(const void* buf, int len, const sockaddr_in& to, in_addr local = {});
+    void SendQueued();
     // The local address that datagrams to peer must be sent from so that they
     // leave from local: INADDR_ANY when the kernel picks local by itself,
     // which spares SendTo the cost of naming it on every datagram.
@@ -36,14 +51,26 @@ public:
     // The bound port in host order, 0 without a socket.
     unsigned short GetLocalPort() const;
 
+    // Called for each datagram waiting, in the order they arrived: the
+    // datagrams a notification finds are taken off the socket together, and
+    // OnReceive is called until ReceiveFrom has handed out every one of them.
     virtual void OnReceive(int errorCode);
+    // Called once OnReceive has been called for every datagram taken off the
+    // socket together: where replies queued meanwhile are sent.
+    virtual void OnBatchReceived();
 
 private:
 #ifdef _WIN32
     SOCKET m_socket = INVALID_SOCKET;
     HWND m_window = nullptr; // hidden; receives the socket's notifications
 #else
+    struct Batches;
+    // Datagrams taken off the socket that ReceiveFrom has not handed out yet.
+    bool HasReceivedDatagrams() const;
+    void DispatchReceived();
+
     int m_socket = -1;
     QSocketNotifier* m_notifier = nullptr;
+    std::unique_ptr<Batches> m_batches;
 #endif
 };

@@ -5,7 +5,7 @@
 #include <string>
 
 // Writes "vantrel: ", line and a newline with one write(2), so that lines
-// never interleave and none waits in a buffer. Control characters in line
-// (a received name may hold any byte) are written as \xNN, so that every
-// event stays one line.
+// never interleave and none waits in a buffer. Control bytes and bytes of
+// 0x80 and above in line are written as \xNN, so that every event stays one
+// line of plain text; a received text goes in as QuotedForRecord makes it.
 void WriteRecordLine(const std::string& line);

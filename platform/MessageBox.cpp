@@ -39,6 +39,11 @@ int AfxMessageBox(const std::string& text, UINT, UINT)
     // Where no one sees the box (headless, or under a service manager), the
     // record still tells what it said.
     WriteRecordLine("message: " + text);
+    return MessageBoxWithoutRecord(text);
+}
+
+int MessageBoxWithoutRecord(const std::string& text)
+{
     // A copy, so that a seam may replace itself while it runs.
     if (MessageBoxSeam seam = Seam())
         return seam(text, AfxGetAppName());

@@ -10,6 +10,9 @@
 #include <string>
 
 int AfxMessageBox(const std::string& text, UINT type = MB_OK, UINT helpId = 0);
+// The same box without the record line, for a caller that writes a line of
+// its own (one that names the peer whose datagram raised the box).
+int MessageBoxWithoutRecord(const std::string& text);
 
 // The caption of every box: the executable's file name without directory and
 // extension, set by the start-up code.

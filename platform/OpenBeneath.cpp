@@ -45,14 +45,25 @@ static bool IsBeneath(const std::string& path, const std::string& directory)
     return directory.back() == '/' || path[directory.size()] == '/';
 }
 
+static int OpenAt2(int directory, const std::string& name, int flags, unsigned long long resolve)
+{
+    open_how how{};
+    how.flags = static_cast<unsigned long long>(flags | O_CLOEXEC);
+    how.resolve = resolve;
+    return static_cast<int>(syscall(SYS_openat2, directory, name.c_str(), &how, sizeof how));
+}
+
 // RESOLVE_BENEATH refuses every absolute link and every ".." that climbs
 // above the directory, even when the path ends up inside again. Such a name
 // is resolved the ordinary way without opening the file itself (O_PATH opens
 // no device and blocks on no FIFO), and the file is opened through its
-// descriptor only when it does lie beneath the directory.
+// descriptor only when it does lie beneath the directory. Magic links such as
+// /proc/<pid>/root are never followed: they lead into another process's
+// mount namespace, where a path that reads as beneath the directory may be
+// any file at all.
 static int OpenThroughLinks(int directory, const std::string& name, int flags, BeneathResult* result)
 {
-    const int located = openat(directory, name.c_str(), O_PATH | O_CLOEXEC);
+    const int located = OpenAt2(directory, name, O_PATH, RESOLVE_NO_MAGICLINKS);
     if (located < 0)
         return Finish(located, result);
     int fd = -1;
@@ -67,10 +78,7 @@ static int OpenThroughLinks(int directory, const std::string& name, int flags, B
 
 int OpenBeneath(int directory, const std::string& name, int flags, BeneathResult* result)
 {
-    open_how how{};
-    how.flags = static_cast<unsigned long long>(flags | O_CLOEXEC);
-    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
-    const int fd = static_cast<int>(syscall(SYS_openat2, directory, name.c_str(), &how, sizeof how));
+    const int fd = OpenAt2(directory, name, flags, RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS);
     if (fd < 0 && errno == EXDEV)
         return OpenThroughLinks(directory, name, flags, result);
     return Finish(fd, result);

@@ -6,24 +6,23 @@
 #include "server/StatusText.h"
 #include "server/TftpPacket.h"
 #include "server/TransferRecord.h"
-#include "server/TransferTable.h"
 
 // The first search directory that yields the name wins. An empty entry would
 // mean the filesystem root and is never searched; a name that leads out of a
 // directory is not in it, and the search goes on. Out of descriptors, every
 // directory would fail alike, so the search stops there.
-static std::FILE* OpenFromSearchDirs(const std::vector<std::string>& searchDirs, const std::string& name, off_t* size,
-                                     BeneathResult* result)
+static int OpenFromSearchDirs(const std::vector<std::string>& searchDirs, const std::string& name, off_t* size,
+                              BeneathResult* result)
 {
     for (const std::string& directory : searchDirs) {
         if (directory.empty())
             continue;
-        std::FILE* file = OpenRegularFileForRead(directory, name, size, result);
-        if (file || *result == BeneathResult::NoDescriptors)
+        const int file = OpenRegularFileForRead(directory, name, size, result);
+        if (file >= 0 || *result == BeneathResult::NoDescriptors)
             return file;
     }
     *result = BeneathResult::Missing;
-    return nullptr;
+    return -1;
 }
 
 void CTftpSocket::OnReadRequest(const char* packet, int length, const sockaddr_in& source, in_addr local)
@@ -35,42 +34,47 @@ void CTftpSocket::OnReadRequest(const char* packet, int length, const sockaddr_i
         return;
     }
     off_t size = 0;
-    BeneathResult result;
-    std::FILE* file = OpenFromSearchDirs(*m_pSearchDirs, ServedName(name), &size, &result);
-    if (!file) {
+    BeneathResult result = BeneathResult::Missing;
+    const int file
+        = NamesTemporaryUpload(name) ? -1 : OpenFromSearchDirs(*m_pSearchDirs, ServedName(name), &size, &result);
+    if (file < 0) {
         if (result == BeneathResult::NoDescriptors)
             Refuse(kTooManyOpenFiles, FormatText("Too many open files for %s", name.c_str()), name, source, local);
         else
             Refuse(kFileNotFound, FormatText("Unknown File %s", name.c_str()), name, source, local);
         return;
     }
-    CTransfer* t = AddTransfer(file, false, name, source, local);
+    CTransfer* t = AddTransfer(false, name, source, local);
+    t->reader.Open(file);
     t->totalBlocks = static_cast<std::uint16_t>(size / kBlockSize);
     t->bytes = size;
     if (SendNextBlock(t))
-        SetStatusLine(FormatText("Fisrt Block of %s sent", name.c_str()));
+        SetStatus(FormatText("Fisrt Block of %s sent", name.c_str()));
 }
 
 void CTftpSocket::OnAck(const char* packet, const sockaddr_in& source)
 {
     const std::uint16_t acked = ReadWord(packet, 2);
-    CTransfer* t = FindReadTransfer(m_head, source);
+    CTransfer* t = m_index.FindRead(source);
     if (!t)
         return;
     if (acked != t->block) {
-        SetStatusLine(FormatText("Repeat ACK for %d", acked));
+        SetStatus("Repeat ACK for %d", acked);
         return;
     }
     // A block that was not the final one held a full 512 bytes.
     const bool finalAcked = t->eof;
+    const int totalBlocks = t->totalBlocks; // t is gone once the final block is acknowledged
     ++t->block;
     t->blockOffset += kBlockSize;
-    const std::string text
-        = finalAcked ? std::string("Finished") : FormatText("Sending %d of %d", acked, t->totalBlocks);
     if (finalAcked)
         RecordEvent(t->peer, t->name, FinishedEvent(t->bytes, t->started));
-    if (SendNextBlock(t))
-        SetStatusLine(text);
+    if (!SendNextBlock(t))
+        return;
+    if (finalAcked)
+        SetStatus("Finished");
+    else
+        SetStatus("Sending %d of %d", acked, totalBlocks);
 }
 
 BOOL CTftpSocket::SendNextBlock(CTransfer* t)
@@ -80,8 +84,8 @@ BOOL CTftpSocket::SendNextBlock(CTransfer* t)
         return TRUE;
     }
     char packet[kHeaderSize + kBlockSize];
-    const std::size_t count = std::fread(packet + kHeaderSize, 1, kBlockSize, t->file);
-    if (count < kBlockSize && std::ferror(t->file)) {
+    const long long count = t->reader.Read(t->blockOffset, packet + kHeaderSize);
+    if (count < 0) {
         FailRead(t);
         return FALSE;
     }

@@ -6,31 +6,27 @@
 
 // O_NONBLOCK keeps the open of a FIFO from waiting for its other end; the
 // type is checked on the open descriptor, so nothing can swap it in between.
-static std::FILE* OpenRegular(int directory, const std::string& name, off_t* size, BeneathResult* result)
+static int OpenRegular(int directory, const std::string& name, off_t* size, BeneathResult* result)
 {
     const int fd = OpenBeneath(directory, name, O_RDONLY | O_NONBLOCK, result);
     if (fd < 0)
-        return nullptr;
+        return -1;
     struct stat info = {};
-    std::FILE* file = nullptr;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
-        file = fdopen(fd, "rb");
-    if (!file) {
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         close(fd);
         *result = BeneathResult::Missing;
-        return nullptr;
+        return -1;
     }
     *size = info.st_size;
-    return file;
+    return fd;
 }
 
-std::FILE* OpenRegularFileForRead(const std::string& directory, const std::string& name, off_t* size,
-                                  BeneathResult* result)
+int OpenRegularFileForRead(const std::string& directory, const std::string& name, off_t* size, BeneathResult* result)
 {
     const int fd = OpenDirectory(directory, result);
     if (fd < 0)
-        return nullptr;
-    std::FILE* file = OpenRegular(fd, name, size, result);
+        return -1;
+    const int file = OpenRegular(fd, name, size, result);
     close(fd);
     return file;
 }

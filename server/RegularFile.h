@@ -4,11 +4,10 @@
 // and opening never blocks the one thread.
 #include "platform/OpenBeneath.h"
 
-#include <cstdio>
 #include <string>
 #include <sys/types.h>
 
-// Opens name beneath directory in mode "rb"; size receives the file's size in
-// bytes. Nothing, and the reason in result, when it does not open there.
-std::FILE* OpenRegularFileForRead(const std::string& directory, const std::string& name, off_t* size,
-                                  BeneathResult* result);
+// Opens name beneath directory for reading; size receives the file's size in
+// bytes. The descriptor, or -1 and the reason in result when it does not open
+// there.
+int OpenRegularFileForRead(const std::string& directory, const std::string& name, off_t* size, BeneathResult* result);

@@ -1,5 +1,7 @@
 #include "server/SafeName.h"
 
+#include "platform/TemporaryUpload.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -41,4 +43,10 @@ std::string ServedName(const std::string& name)
     std::string served(std::find_if_not(name.begin(), name.end(), IsSeparator), name.end());
     std::replace(served.begin(), served.end(), '\\', '/');
     return served;
+}
+
+bool NamesTemporaryUpload(const std::string& name)
+{
+    const std::string served = ServedName(name);
+    return IsTemporaryUploadName(served.substr(served.rfind('/') + 1));
 }

@@ -12,3 +12,8 @@ bool IsSafeName(const std::string& name);
 // The name as it is opened beneath a directory: without its leading
 // separators (boot clients ask for "/pxelinux.0"), every '\' made a '/'.
 std::string ServedName(const std::string& name);
+
+// Whether the name's last component has the form of an upload's hidden
+// temporary file, which no request may read or write: it holds a partial
+// upload, perhaps another client's.
+bool NamesTemporaryUpload(const std::string& name);

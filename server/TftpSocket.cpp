@@ -1,13 +1,17 @@
 #include "server/TftpSocket.h"
 
 #include "platform/EventRecord.h"
+#include "platform/FreeMemory.h"
 #include "platform/MessageBox.h"
+#include "platform/RecordText.h"
+#include "platform/TemporaryUpload.h"
 #include "platform/WinTimer.h"
 #include "server/StatusLine.h"
 #include "server/StatusText.h"
 #include "server/TftpPacket.h"
 #include "server/TransferRecord.h"
 
+#include <algorithm>
 #include <cstring>
 
 CTftpSocket* g_server = nullptr;
@@ -16,6 +20,9 @@ constexpr UINT kTickMs = 500;
 // Each box runs a nested loop inside OnReceive, where further datagrams open
 // further boxes; the limit keeps a flood of them from nesting without bound.
 constexpr int kMaxOpenBoxes = 4;
+// A table that held at least this many records at once gives their memory
+// back once it is empty again; a smaller one keeps it for the next transfers.
+constexpr int kLargeTable = 256;
 
 CTftpSocket::CTftpSocket(UINT port)
     : m_port(port)
@@ -32,11 +39,9 @@ CTftpSocket::~CTftpSocket()
         RemoveTransfer(m_head);
 }
 
-CTransfer* CTftpSocket::AddTransfer(std::FILE* file, bool isWrite, const std::string& name, const sockaddr_in& source,
-                                    in_addr local)
+CTransfer* CTftpSocket::AddTransfer(bool isWrite, const std::string& name, const sockaddr_in& source, in_addr local)
 {
     auto* t = new CTransfer;
-    t->file = file;
     t->block = isWrite ? 0 : 1;
     t->isWrite = isWrite ? 1 : 0;
     t->peer = source;
@@ -44,24 +49,40 @@ CTransfer* CTftpSocket::AddTransfer(std::FILE* file, bool isWrite, const std::st
     t->name = name;
     t->started = MonotonicSeconds();
     t->next = m_head;
+    if (m_head)
+        m_head->newer = t;
     m_head = t;
+    m_index.Add(t);
+    m_peakRecords = std::max(m_peakRecords, ++m_records);
     return t;
 }
 
 void CTftpSocket::RemoveTransfer(CTransfer* t)
 {
-    if (m_head == t) {
+    if (t->newer)
+        t->newer->next = t->next;
+    else
         m_head = t->next;
-    } else {
-        CTransfer* before = m_head;
-        while (before->next != t)
-            before = before->next;
-        before->next = t->next;
-    }
+    if (t->next)
+        t->next->newer = t->newer;
+    m_index.Remove(t);
     if (t->file)
         std::fclose(t->file);
     DiscardUpload(&t->upload);
     delete t;
+    if (--m_records == 0)
+        ReleaseMemoryOfLargeTable();
+}
+
+// After a flood, the records' memory would otherwise stay with the process.
+void CTftpSocket::ReleaseMemoryOfLargeTable()
+{
+    const bool large = m_peakRecords >= kLargeTable;
+    m_peakRecords = 0;
+    if (!large)
+        return;
+    m_index.Release();
+    ReturnFreeMemory();
 }
 
 void CTftpSocket::Start(int* pEnableWrite, std::string* pWriteDir, std::vector<std::string>* pSearchDirs)
@@ -74,6 +95,8 @@ void CTftpSocket::Start(int* pEnableWrite, std::string* pWriteDir, std::vector<s
         ShowMessage("Unable to Bind socket. Is Vantrel already open? ");
         return;
     }
+    // Bound: no other instance runs, so no upload is in progress there.
+    RemoveStaleUploads(*m_pWriteDir);
     g_server = this;
     m_timerId = SetTimer(nullptr, 1, kTickMs, ServerTimerProc);
 }
@@ -96,21 +119,60 @@ void CTftpSocket::OnReceive(int)
     case kOpWriteRequest: OnWriteRequest(packet, length, source, local); break;
     case kOpData: OnData(packet, length, source); break;
     case kOpAck: OnAck(packet, source); break;
-    case kOpError: OnErrorPacket(packet, length); break;
+    case kOpError: OnErrorPacket(packet, length, source); break;
     default: ShowMessage(FormatText("Unknown Opcode %x", opcode)); break;
     }
 }
 
 // A client's ERROR ends nothing: its transfer runs on until the tick ends it.
-void CTftpSocket::OnErrorPacket(const char* packet, int length)
+// Its record line names the client, and quotes the client's text, so that a
+// forged ERROR cannot pass its text off as a line of the program's own.
+void CTftpSocket::OnErrorPacket(const char* packet, int length, const sockaddr_in& source)
 {
+    const std::uint16_t code = ReadWord(packet, 2);
+    const auto received
+        = [code](const std::string& message) { return FormatText("Received Error #%x for %s", code, message.c_str()); };
     const std::string message = ReadString(packet, length, kHeaderSize);
-    ShowMessage(FormatText("Received Error #%x for %s", ReadWord(packet, 2), message.c_str()));
+    RecordPeerEvent(source, "message: " + received(QuotedForRecord(message)));
+    ShowUnrecordedMessage(received(message));
 }
 
 void CTftpSocket::Send(const void* packet, int length, const sockaddr_in& to, in_addr local)
 {
-    SendTo(packet, length, reinterpret_cast<const sockaddr*>(&to), sizeof to, 0, local);
+    QueueSendTo(packet, length, to, local);
+}
+
+// The replies of the datagrams taken off the socket together leave together.
+void CTftpSocket::OnBatchReceived()
+{
+    DeliverBatch();
+}
+
+void CTftpSocket::SetStatus(const std::string& text)
+{
+    m_status = text;
+    m_statusFormat = nullptr;
+    m_statusSet = true;
+}
+
+void CTftpSocket::SetStatus(const char* format, int first, int second)
+{
+    m_statusFormat = format;
+    m_statusNumbers[0] = first;
+    m_statusNumbers[1] = second;
+    m_statusSet = true;
+}
+
+void CTftpSocket::DeliverBatch()
+{
+    SendQueued();
+    if (!m_statusSet)
+        return;
+    m_statusSet = false;
+    if (m_statusFormat)
+        SetStatusNumbers(m_statusFormat, m_statusNumbers[0], m_statusNumbers[1]);
+    else
+        SetStatusLine(m_status);
 }
 
 void CTftpSocket::SendAck(std::uint16_t block, const sockaddr_in& to, in_addr local)
@@ -124,18 +186,27 @@ void CTftpSocket::Refuse(const TftpError& error, const std::string& text, const 
 {
     char packet[64];
     Send(packet, ComposeError(packet, sizeof packet, error), to, local);
-    SetStatusLine(text);
+    SetStatus(text);
     RecordEvent(to, name, outcome + ": " + error.message);
 }
 
 void CTftpSocket::ShowMessage(const std::string& text)
 {
+    WriteRecordLine("message: " + text);
+    ShowUnrecordedMessage(text);
+}
+
+void CTftpSocket::ShowUnrecordedMessage(const std::string& text)
+{
     if (m_openBoxes >= kMaxOpenBoxes) {
-        WriteRecordLine("message: " + text);
-        SetStatusLine(text);
+        SetStatus(text);
         return;
     }
+    // The box's loop handles the datagrams taken with this one, after what
+    // the batch did so far is out.
+    DeliverBatch();
+    RepostReceive();
     ++m_openBoxes;
-    AfxMessageBox(text, MB_OK, 0);
+    MessageBoxWithoutRecord(text);
     --m_openBoxes;
 }

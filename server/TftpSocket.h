@@ -4,6 +4,7 @@
 #include "platform/AsyncSocket.h"
 #include "platform/WinTypes.h"
 #include "server/Transfer.h"
+#include "server/TransferTable.h"
 
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@ public:
     // socket and registers the timer, or says in a box that it cannot bind.
     void Start(int* pEnableWrite, std::string* pWriteDir, std::vector<std::string>* pSearchDirs);
     void OnReceive(int errorCode) override;
+    void OnBatchReceived() override;
     void RemoveTransfer(CTransfer* t);
     // The newest record of the transfer table; empty when none is active.
     CTransfer* Head() const { return m_head; }
@@ -35,17 +37,28 @@ public:
 
 private:
     // TftpSocket.cpp
-    CTransfer* AddTransfer(std::FILE* file, bool isWrite, const std::string& name, const sockaddr_in& source,
-                           in_addr local);
-    void OnErrorPacket(const char* packet, int length);
+    // The status line shows the newest text of a batch of datagrams or of a
+    // tick, once the batch is delivered.
+    void SetStatus(const std::string& text);
+    // A text of numbers, the one that changes at every block: formatted only
+    // if it is the newest of its batch, and by a window only when it shows it.
+    void SetStatus(const char* format, int first, int second = 0);
+    // Sends the replies the batch queued and shows its newest status text.
+    void DeliverBatch();
+    CTransfer* AddTransfer(bool isWrite, const std::string& name, const sockaddr_in& source, in_addr local);
+    void OnErrorPacket(const char* packet, int length, const sockaddr_in& source);
     void Send(const void* packet, int length, const sockaddr_in& to, in_addr local);
     void SendAck(std::uint16_t block, const sockaddr_in& to, in_addr local);
     // Sends the ERROR packet, shows the text on the status line and records
     // the outcome ("refused" or "failed ...") with the error's message.
     void Refuse(const TftpError& error, const std::string& text, const std::string& name, const sockaddr_in& to,
                 in_addr local, const std::string& outcome = "refused");
-    // A modal box, or the status line while too many boxes are open already.
+    // A modal box, or the status line while too many boxes are open already;
+    // the text is recorded as "message: <text>".
     void ShowMessage(const std::string& text);
+    // The same, for a caller that has recorded the event itself.
+    void ShowUnrecordedMessage(const std::string& text);
+    void ReleaseMemoryOfLargeTable();
 
     // ReadTransfer.cpp
     void OnReadRequest(const char* packet, int length, const sockaddr_in& source, in_addr local);
@@ -59,6 +72,7 @@ private:
     void FailWrite(CTransfer* t);
 
     // TimerTick.cpp
+    void CountDownTransfers();
     void ResendOrGiveUp(CTransfer* r);
     void GiveUp(CTransfer* r);
 
@@ -69,6 +83,14 @@ private:
     CTransfer* m_head = nullptr;
     UINT_PTR m_timerId = 0;
     int m_openBoxes = 0;
+    std::string m_status;
+    const char* m_statusFormat = nullptr; // with m_statusNumbers, instead of m_status
+    int m_statusNumbers[2] = {};
+    bool m_statusSet = false;
+    CTransferIndex m_index;
+    // Records in the table, and the most it held since it was last empty.
+    int m_records = 0;
+    int m_peakRecords = 0;
 };
 
 extern CTftpSocket* g_server;

@@ -15,6 +15,12 @@ void ServerTimerProc(HWND, UINT, UINT_PTR, DWORD)
 
 void CTftpSocket::OnTimerTick()
 {
+    CountDownTransfers();
+    DeliverBatch();
+}
+
+void CTftpSocket::CountDownTransfers()
+{
     CTransfer* r = m_head;
     while (r) {
         --r->replyTimeout;
@@ -22,7 +28,7 @@ void CTftpSocket::OnTimerTick()
         if (r->lifetime == 0) {
             RecordEvent(r->peer, r->name, "expired after 30 minutes");
             RemoveTransfer(r);
-            SetStatusLine("Aborted connection");
+            SetStatus("Aborted connection");
             // The walk resumes behind the table's first record, so records
             // between it and r's old place are counted twice in this tick.
             if (!m_head || !m_head->next)
@@ -54,12 +60,11 @@ void CTftpSocket::ResendOrGiveUp(CTransfer* r)
     if (r->isWrite) {
         SendAck(r->block, r->peer, r->local);
         r->replyTimeout = kReplyTimeoutTicks;
-        SetStatusLine(FormatText("Reacknowledge Block %d", r->block));
+        SetStatus(FormatText("Reacknowledge Block %d", r->block));
         return;
     }
-    fseeko(r->file, r->blockOffset, SEEK_SET);
     r->eof = 0;
-    SetStatusLine(FormatText("ReSent Block %d [%d total errors]", r->block, r->retries));
+    SetStatus(FormatText("ReSent Block %d [%d total errors]", r->block, r->retries));
     SendNextBlock(r);
 }
 
@@ -71,5 +76,5 @@ void CTftpSocket::GiveUp(CTransfer* r)
         = r->isWrite ? FormatText("Write Block %d fail", r->block) : FormatText("ReSent Block %d fail", r->block);
     RecordEvent(r->peer, r->name, FormatText("gave up at block %d", r->block));
     RemoveTransfer(r);
-    SetStatusLine(text);
+    SetStatus(text);
 }

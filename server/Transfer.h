@@ -1,6 +1,7 @@
 #pragma once
-// One read or write transfer in progress: a record of the singly linked
-// transfer table that CTftpSocket keeps from m_head, newest first.
+// One read or write transfer in progress: a record of the transfer table that
+// CTftpSocket keeps from m_head, newest first, and of its index by peer.
+#include "server/BlockReader.h"
 #include "server/UploadFile.h"
 
 #include <cstdint>
@@ -13,7 +14,7 @@ constexpr int kReplyTimeoutTicks = 6;
 constexpr int kLifetimeTicks = 3600;
 
 struct CTransfer {
-    std::FILE* file = nullptr;     // owned; "rb" for a read, an unbuffered "wb" for a write
+    std::FILE* file = nullptr;     // write: owned, unbuffered "wb"; read: none, see reader
     std::uint16_t block = 0;       // read: last block sent; write: last block acknowledged
     std::uint16_t totalBlocks = 0; // read: file size / 512, low 16 bits, for status texts
     std::uint16_t retries = 0;     // read: resends over the whole transfer; write: since the last DATA
@@ -23,6 +24,15 @@ struct CTransfer {
     std::int32_t lifetime = kLifetimeTicks;
     CTransfer* next = nullptr; // the record created before this one
     sockaddr_in peer{};
+    // The record created after this one, so that a record leaves the table
+    // without a walk from m_head; empty in the first record.
+    CTransfer* newer = nullptr;
+    // The records of the same peer and direction, for the index by peer.
+    CTransfer* samePeerOlder = nullptr;
+    CTransfer* samePeerNewer = nullptr;
+    // Read: the file, read block by block at blockOffset. Not a stream,
+    // whose close walks every open stream of the process.
+    BlockReader reader;
     // Read: the file offset of block `block`'s data. Kept apart from the
     // 16-bit block number, which wraps on files of more than 65535 blocks.
     off_t blockOffset = 0;

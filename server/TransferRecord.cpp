@@ -1,16 +1,31 @@
 #include "server/TransferRecord.h"
 
 #include "platform/EventRecord.h"
+#include "platform/RecordText.h"
 
 #include <arpa/inet.h>
 #include <cstdio>
 #include <ctime>
 
-void RecordEvent(const sockaddr_in& client, const std::string& name, const std::string& event)
+namespace {
+
+std::string PeerForRecord(const sockaddr_in& client)
 {
     char address[INET_ADDRSTRLEN] = "?";
     inet_ntop(AF_INET, &client.sin_addr, address, sizeof address);
-    WriteRecordLine(std::string(address) + ":" + std::to_string(ntohs(client.sin_port)) + " \"" + name + "\" " + event);
+    return std::string(address) + ":" + std::to_string(ntohs(client.sin_port));
+}
+
+} // namespace
+
+void RecordEvent(const sockaddr_in& client, const std::string& name, const std::string& event)
+{
+    RecordPeerEvent(client, QuotedForRecord(name) + " " + event);
+}
+
+void RecordPeerEvent(const sockaddr_in& client, const std::string& event)
+{
+    WriteRecordLine(PeerForRecord(client) + " " + event);
 }
 
 std::string FinishedEvent(long long bytes, double startedSeconds)

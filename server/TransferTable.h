@@ -1,12 +1,28 @@
 #pragma once
-// Lookups in the transfer table. Each walks from the newest record, so among
-// several candidates the newest wins. Peers are compared by port and IPv4
-// address only.
+// The transfer table's index by peer. For each client address and port, and
+// each direction, it keeps that peer's records newest first, so that a
+// datagram finds its record, and a record leaves the index, at the same cost
+// whatever the number of transfers. Among several candidates of one peer the
+// newest wins. Peers are compared by port and IPv4 address only.
 #include "server/Transfer.h"
 
 #include <cstdint>
+#include <unordered_map>
 
-// The read transfer of this peer, for an ACK.
-CTransfer* FindReadTransfer(CTransfer* head, const sockaddr_in& peer);
-// The write transfer of this peer that expects this block, for a DATA packet.
-CTransfer* FindWriteTransfer(CTransfer* head, const sockaddr_in& peer, std::uint16_t block);
+class CTransferIndex {
+public:
+    // t becomes the newest record of its peer and direction.
+    void Add(CTransfer* t);
+    void Remove(CTransfer* t);
+    // The read transfer of this peer, for an ACK.
+    CTransfer* FindRead(const sockaddr_in& peer) const;
+    // The write transfer of this peer that expects this block, for a DATA packet.
+    CTransfer* FindWrite(const sockaddr_in& peer, std::uint16_t block) const;
+    // Frees what the index grew to; only once it holds no record.
+    void Release();
+
+private:
+    CTransfer* Newest(const sockaddr_in& peer, bool isWrite) const;
+
+    std::unordered_map<std::uint64_t, CTransfer*> m_newest;
+};

@@ -1,47 +1,37 @@
 #include "server/UploadFile.h"
 
+#include "platform/DurableReplace.h"
+#include "platform/TemporaryUpload.h"
+
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
-#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
-// The temporary name keeps most of the target's name, so a listing shows what
-// it is, and well within the 255 bytes a name may have.
-constexpr std::size_t kKeptNameLength = 200;
 constexpr int kCreateAttempts = 16;
 
-static std::string TemporaryName(const std::string& target)
-{
-    char suffix[32];
-    std::snprintf(suffix, sizeof suffix, ".upload-%08x%08x", arc4random(), arc4random());
-    std::string name(1, '.');
-    name.append(target, 0, kKeptNameLength);
-    name.append(suffix);
-    return name;
-}
-
 // The permission bits of the file that is replaced, if any, without
-// set-user-ID and set-group-ID, which must never pass to received content.
-// False when the target is neither a regular file, nor a symlink (which the
-// rename replaces), nor missing.
-static bool TargetPermissions(int directory, const std::string& target, std::optional<mode_t>* permissions)
+// set-user-ID and set-group-ID, which must never pass to received content;
+// those of a new file otherwise. False when the target is neither a regular
+// file, nor a symlink (which the rename replaces), nor missing.
+static bool TargetPermissions(int directory, const std::string& target, unsigned* mode)
 {
+    *mode = NewFileMode();
     struct stat info = {};
     if (fstatat(directory, target.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT;
     if (S_ISREG(info.st_mode))
-        *permissions = info.st_mode & 0777;
+        *mode = info.st_mode & 0777;
     return S_ISREG(info.st_mode) || S_ISLNK(info.st_mode);
 }
 
 static int CreateTemporary(UploadFile* upload, BeneathResult* result)
 {
     for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
-        upload->temporary = TemporaryName(upload->target);
+        upload->temporary = TemporaryUploadName(upload->target);
+        // Owner-only while it fills: no other account may read a partial upload.
         const int fd
-            = openat(upload->directory, upload->temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            = openat(upload->directory, upload->temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0 || errno != EEXIST) {
             *result = fd >= 0
                 ? BeneathResult::Opened
@@ -73,13 +63,12 @@ static std::FILE* OpenTemporary(const std::string& writeDir, const std::string& 
     upload->target = slash == std::string::npos ? name : name.substr(slash + 1);
     const std::string parent = slash == std::string::npos ? std::string() : name.substr(0, slash);
     *result = BeneathResult::Failed;
-    std::optional<mode_t> permissions;
     if (upload->target.empty())
         return nullptr;
     upload->directory = OpenTargetDirectory(writeDir, parent, result);
     if (upload->directory < 0)
         return nullptr;
-    if (!TargetPermissions(upload->directory, upload->target, &permissions)) {
+    if (!TargetPermissions(upload->directory, upload->target, &upload->mode)) {
         *result = BeneathResult::Failed;
         return nullptr;
     }
@@ -87,12 +76,9 @@ static std::FILE* OpenTemporary(const std::string& writeDir, const std::string& 
     if (fd < 0)
         return nullptr;
     std::FILE* file = fdopen(fd, "wb");
-    if (!file || (permissions && fchmod(fd, *permissions) != 0)) {
+    if (!file) {
         *result = BeneathResult::Failed;
-        if (file)
-            std::fclose(file);
-        else
-            close(fd);
+        close(fd);
         return nullptr;
     }
     setvbuf(file, nullptr, _IONBF, 0);
@@ -109,13 +95,12 @@ std::FILE* BeginUpload(const std::string& writeDir, const std::string& name, Upl
 
 bool CompleteUpload(UploadFile* upload, std::FILE* file)
 {
-    const bool stored = fsync(fileno(file)) == 0;
+    const bool replaced
+        = ReplaceDurably(upload->directory, fileno(file), upload->temporary, upload->target, upload->mode);
     const bool closed = std::fclose(file) == 0;
-    if (!stored || !closed
-        || renameat(upload->directory, upload->temporary.c_str(), upload->directory, upload->target.c_str()) != 0)
-        return false;
-    upload->temporary.clear();
-    return true;
+    if (replaced)
+        upload->temporary.clear();
+    return replaced && closed;
 }
 
 void DiscardUpload(UploadFile* upload)

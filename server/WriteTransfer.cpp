@@ -5,7 +5,6 @@
 #include "server/StatusText.h"
 #include "server/TftpPacket.h"
 #include "server/TransferRecord.h"
-#include "server/TransferTable.h"
 
 #include <unistd.h>
 #include <utility>
@@ -19,7 +18,7 @@ void CTftpSocket::OnWriteRequest(const char* packet, int length, const sockaddr_
         return;
     }
     const std::string unsafe = FormatText("Rejected Unsafe Name %s", name.c_str());
-    if (!IsSafeName(name)) {
+    if (!IsSafeName(name) || NamesTemporaryUpload(name)) {
         Refuse(kAccessViolation, unsafe, name, source, local);
         return;
     }
@@ -36,11 +35,12 @@ void CTftpSocket::OnWriteRequest(const char* packet, int length, const sockaddr_
             Refuse(kFileOpenFailed, FormatText("File Open Failedfor %s", name.c_str()), name, source, local);
         return;
     }
-    CTransfer* t = AddTransfer(file, true, name, source, local);
+    CTransfer* t = AddTransfer(true, name, source, local);
+    t->file = file;
     t->upload = std::move(upload);
     const std::string text = FormatText("Write File for %s", name.c_str());
     SendAck(0, source, local);
-    SetStatusLine(text);
+    SetStatus(text);
 }
 
 void CTftpSocket::OnData(const char* packet, int length, const sockaddr_in& source)
@@ -48,7 +48,7 @@ void CTftpSocket::OnData(const char* packet, int length, const sockaddr_in& sour
     if (length < kHeaderSize)
         return;
     const std::uint16_t block = ReadWord(packet, 2);
-    CTransfer* t = FindWriteTransfer(m_head, source, block);
+    CTransfer* t = m_index.FindWrite(source, block);
     if (!t)
         return;
     ++t->block;
@@ -66,9 +66,8 @@ void CTftpSocket::OnData(const char* packet, int length, const sockaddr_in& sour
         FinishWrite(t, block);
         return;
     }
-    const std::string text = FormatText("Write Block %d %d bytes", block, static_cast<int>(written));
     SendAck(block, source, t->local);
-    SetStatusLine(text);
+    SetStatus("Write Block %d %d bytes", block, static_cast<int>(written));
 }
 
 // The final ACK goes out only once the file has replaced its target.
@@ -83,7 +82,7 @@ void CTftpSocket::FinishWrite(CTransfer* t, std::uint16_t block)
     RecordEvent(peer, t->name, FinishedEvent(t->bytes, t->started));
     RemoveTransfer(t);
     SendAck(block, peer, local);
-    SetStatusLine("Finished");
+    SetStatus("Finished");
 }
 
 // Never acknowledge what did not reach the disk. The temporary file goes with

@@ -6,15 +6,24 @@ namespace {
 
 const char* const kBaseKeyPath = "SOFTWARE\\Corvane\\TFTP\\";
 
+bool HasFailed(const LONG* failure)
+{
+    return failure != nullptr && *failure != ERROR_SUCCESS;
+}
+
+// Keeps the first error in the slot.
+void NoteError(LONG status, LONG* failure)
+{
+    if (failure != nullptr && *failure == ERROR_SUCCESS)
+        *failure = status;
+}
+
 // An absent key or value, or a number too long, is the stored settings' own
 // state; any other error means the store itself could not be read.
 void NoteFailure(LONG status, LONG* failure)
 {
-    if (failure == nullptr || *failure != ERROR_SUCCESS)
-        return;
-    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND && status != ERROR_MORE_DATA) {
-        *failure = status;
-    }
+    if (status != ERROR_FILE_NOT_FOUND && status != ERROR_MORE_DATA)
+        NoteError(status, failure);
 }
 
 // Once the store has failed, further reads are not tried: each could wait as
@@ -22,7 +31,7 @@ void NoteFailure(LONG status, LONG* failure)
 // With a null sub-key name the key itself is used, and nothing is opened.
 HKEY OpenForRead(HKEY key, LPCSTR subKey, LONG* failure)
 {
-    if (failure != nullptr && *failure != ERROR_SUCCESS)
+    if (HasFailed(failure))
         return nullptr;
     if (subKey == nullptr)
         return key;
@@ -38,15 +47,20 @@ void CloseAfterRead(HKEY opened, LPCSTR subKey)
         RegCloseKey(opened);
 }
 
-void WriteValue(HKEY key, LPCSTR subKey, LPCSTR valueName, DWORD type, const BYTE* data, DWORD size)
+// After a failed write, further writes are not tried: in a transaction they
+// could not land anyway.
+void WriteValue(HKEY key, LPCSTR subKey, LPCSTR valueName, DWORD type, const BYTE* data, DWORD size, LONG* failure)
 {
-    HKEY opened = nullptr;
-    if (RegCreateKeyExA(key, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &opened, nullptr)
-        != ERROR_SUCCESS) {
+    if (HasFailed(failure))
         return;
+    HKEY opened = nullptr;
+    LONG status
+        = RegCreateKeyExA(key, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &opened, nullptr);
+    if (status == ERROR_SUCCESS) {
+        status = RegSetValueExA(opened, valueName, 0, type, data, size);
+        RegCloseKey(opened);
     }
-    RegSetValueExA(opened, valueName, 0, type, data, size);
-    RegCloseKey(opened);
+    NoteError(status, failure);
 }
 
 } // namespace
@@ -60,13 +74,14 @@ HKEY OpenSettingsKey(LONG* failure)
     return status == ERROR_SUCCESS ? key : nullptr;
 }
 
-HKEY OpenSettingsKeyTransacted(HANDLE transaction)
+HKEY OpenSettingsKeyTransacted(HANDLE transaction, LONG* failure)
 {
     HKEY key = nullptr;
     const LONG status = RegCreateKeyTransactedA(HKEY_LOCAL_MACHINE, kBaseKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
                                                 KEY_ALL_ACCESS, nullptr, &key, nullptr, transaction, nullptr);
     if (status == ERROR_CALL_NOT_IMPLEMENTED)
-        return OpenSettingsKey();
+        return OpenSettingsKey(failure);
+    NoteError(status, failure);
     return status == ERROR_SUCCESS ? key : nullptr;
 }
 
@@ -107,16 +122,16 @@ DWORD ReadRegDword(HKEY key, LPCSTR subKey, LPCSTR valueName, DWORD defaultNumbe
         | static_cast<DWORD>(bytes[3]) << 24;
 }
 
-void WriteRegString(HKEY key, LPCSTR subKey, LPCSTR valueName, LPCSTR text)
+void WriteRegString(HKEY key, LPCSTR subKey, LPCSTR valueName, LPCSTR text, LONG* failure)
 {
     const std::string data(text);
     WriteValue(key, subKey, valueName, REG_SZ, reinterpret_cast<const BYTE*>(data.data()),
-               static_cast<DWORD>(data.size()));
+               static_cast<DWORD>(data.size()), failure);
 }
 
-void WriteRegDword(HKEY key, LPCSTR subKey, LPCSTR valueName, DWORD number)
+void WriteRegDword(HKEY key, LPCSTR subKey, LPCSTR valueName, DWORD number, LONG* failure)
 {
     const BYTE bytes[4] = {static_cast<BYTE>(number), static_cast<BYTE>(number >> 8), static_cast<BYTE>(number >> 16),
                            static_cast<BYTE>(number >> 24)};
-    WriteValue(key, subKey, valueName, REG_DWORD, bytes, sizeof bytes);
+    WriteValue(key, subKey, valueName, REG_DWORD, bytes, sizeof bytes, failure);
 }

@@ -19,7 +19,7 @@ std::string EntryName(std::size_t index)
 
 } // namespace
 
-bool ReadSettingsFromRegistry(const CSettingsFields& fields)
+bool ReadSettingsFromRegistry(const CSettingsFields& fields, LONG* reason)
 {
     LONG failure = ERROR_SUCCESS;
     HKEY key = OpenSettingsKey(&failure);
@@ -31,6 +31,8 @@ bool ReadSettingsFromRegistry(const CSettingsFields& fields)
         fields.searchDirs.push_back(ReadRegString(key, kSettingsKey, EntryName(i).c_str(), "", &failure));
     }
     RegCloseKey(key);
+    if (reason != nullptr)
+        *reason = failure;
     if (failure == ERROR_SUCCESS)
         return true;
     // What was read before the failure would mix with defaults; none of it counts.
@@ -41,18 +43,22 @@ bool ReadSettingsFromRegistry(const CSettingsFields& fields)
     return false;
 }
 
-void WriteSettingsToRegistry(const CSettingsFields& fields)
+LONG WriteSettingsToRegistry(const CSettingsFields& fields)
 {
+    LONG failure = ERROR_SUCCESS;
     HANDLE transaction = CreateTransaction(nullptr, nullptr, 0, 0, 0, 0, nullptr);
-    HKEY key = OpenSettingsKeyTransacted(transaction);
-    WriteRegString(key, kSettingsKey, "WriteDir", fields.writeDir.c_str());
-    WriteRegDword(key, kSettingsKey, "EnableWrite", static_cast<DWORD>(fields.enableWrite));
-    WriteRegDword(key, kSettingsKey, "RunMinimized", static_cast<DWORD>(fields.runMinimized));
-    WriteRegDword(key, kSettingsKey, "ReadirCount", static_cast<DWORD>(fields.searchDirs.size()));
+    HKEY key = OpenSettingsKeyTransacted(transaction, &failure);
+    WriteRegString(key, kSettingsKey, "WriteDir", fields.writeDir.c_str(), &failure);
+    WriteRegDword(key, kSettingsKey, "EnableWrite", static_cast<DWORD>(fields.enableWrite), &failure);
+    WriteRegDword(key, kSettingsKey, "RunMinimized", static_cast<DWORD>(fields.runMinimized), &failure);
+    WriteRegDword(key, kSettingsKey, "ReadirCount", static_cast<DWORD>(fields.searchDirs.size()), &failure);
     for (std::size_t i = 0; i < fields.searchDirs.size(); ++i) {
-        WriteRegString(key, kSettingsKey, EntryName(i).c_str(), fields.searchDirs[i].c_str());
+        WriteRegString(key, kSettingsKey, EntryName(i).c_str(), fields.searchDirs[i].c_str(), &failure);
     }
     RegCloseKey(key);
-    CommitTransaction(transaction);
+    if (failure == ERROR_SUCCESS && !CommitTransaction(transaction))
+        failure = static_cast<LONG>(GetLastError());
+    // Whatever was not committed is rolled back here.
     CloseHandle(transaction);
+    return failure;
 }

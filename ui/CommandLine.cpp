@@ -1,6 +1,7 @@
 #include "ui/CommandLine.h"
 
 #include "platform/EventRecord.h"
+#include "platform/RecordText.h"
 
 #include <cstdio>
 #include <string>
@@ -33,7 +34,8 @@ std::optional<int> AnswerCommandLine(int argc, const char* const* argv)
             std::puts("vantrel " VANTREL_VERSION);
             return 0;
         }
-        ignored += " \"" + std::string(argument) + '"';
+        ignored += ' ';
+        ignored += QuotedForRecord(std::string(argument));
     }
     if (!ignored.empty())
         WriteRecordLine("takes no options, ignored:" + ignored);

@@ -1,7 +1,9 @@
 #include "ui/ServerDlg.h"
 
+#include "platform/EventRecord.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
+#include "settings/StoreFailureText.h"
 #include "ui/AboutBox.h"
 #include "ui/DirChooser.h"
 #include "ui/dialog/DataExchange.h"
@@ -25,13 +27,19 @@ CServerDlg::CServerDlg(UINT port)
 
 void CServerDlg::LoadSettings()
 {
-    m_settingsUnreadable = !ReadSettingsFromRegistry(Fields());
+    LONG reason = ERROR_SUCCESS;
+    m_settingsUnreadable = !ReadSettingsFromRegistry(Fields(), &reason);
+    if (m_settingsUnreadable)
+        WriteRecordLine("settings not loaded: " + StoreFailureText(reason) + "; they will not be saved");
 }
 
 void CServerDlg::SaveSettings()
 {
-    if (!m_settingsUnreadable)
-        WriteSettingsToRegistry(Fields());
+    if (m_settingsUnreadable)
+        return;
+    const LONG failure = WriteSettingsToRegistry(Fields());
+    if (failure != ERROR_SUCCESS)
+        WriteRecordLine("settings not saved: " + StoreFailureText(failure));
 }
 
 CSettingsFields CServerDlg::Fields()

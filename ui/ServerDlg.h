@@ -21,8 +21,9 @@ public:
     // The service listens on port; the program always uses 69.
     explicit CServerDlg(UINT port = 69);
 
-    // A store that could not be read is told on the status line at start and
-    // is not saved over at the end: it keeps what it holds.
+    // A store that could not be read is told on the status line and in the
+    // record at start, and is not saved over at the end: it keeps what it
+    // holds. A save that fails is told in the record.
     void LoadSettings();
     void SaveSettings();
 

@@ -1,5 +1,7 @@
 #include "ui/StatusField.h"
 
+#include "server/StatusText.h"
+
 namespace {
 
 constexpr UINT_PTR kRepaintTimer = 1;
@@ -9,6 +11,25 @@ constexpr UINT_PTR kRepaintTimer = 1;
 void CStatusField::SetWindowText(const std::string& text)
 {
     m_text = text;
+    m_format = nullptr;
+    ShowSoon();
+}
+
+void CStatusField::SetWindowNumbers(const char* format, int first, int second)
+{
+    m_format = format;
+    m_numbers[0] = first;
+    m_numbers[1] = second;
+    ShowSoon();
+}
+
+std::string CStatusField::GetWindowText() const
+{
+    return m_format ? FormatText(m_format, m_numbers[0], m_numbers[1]) : m_text;
+}
+
+void CStatusField::ShowSoon()
+{
     if (m_repaintPending || !GetSafeHwnd())
         return;
     const auto sinceShown
@@ -32,7 +53,7 @@ void CStatusField::OnTimer(UINT_PTR id)
 
 void CStatusField::ShowNewest()
 {
-    CEdit::SetWindowText(m_text);
+    CEdit::SetWindowText(GetWindowText());
     m_shownAt = std::chrono::steady_clock::now();
     m_shownOnce = true;
 }

@@ -4,6 +4,7 @@
 #include "platform/EventLoopChoice.h"
 #include "platform/HeadlessDisplay.h"
 #include "platform/MessageBox.h"
+#include "platform/QtMessageFilter.h"
 #include "ui/CommandLine.h"
 #include "ui/ServerApp.h"
 
@@ -15,6 +16,7 @@ int main(int argc, char** argv)
 {
     if (const std::optional<int> answered = AnswerCommandLine(argc, argv))
         return *answered;
+    KeepQtWarningsOutOfRecord();
     ChooseDisplayPlatform();
     UseLeanEventDispatcher();
     RaiseDescriptorLimit();

@@ -42,6 +42,15 @@ std::set<HANDLE>& OpenTransactions()
     return transactions;
 }
 
+DWORD g_lastError = ERROR_SUCCESS;
+
+// The transaction calls answer FALSE and leave the reason here, as Windows does.
+BOOL FailWith(LONG error)
+{
+    g_lastError = static_cast<DWORD>(error);
+    return FALSE;
+}
+
 RegTransaction* TransactionOf(HANDLE handle)
 {
     return OpenTransactions().count(handle) > 0 ? static_cast<RegTransaction*>(handle) : nullptr;
@@ -247,15 +256,16 @@ BOOL CommitTransaction(HANDLE handle)
 {
     RegTransaction* transaction = TransactionOf(handle);
     if (transaction == nullptr)
-        return FALSE;
-    return !transaction->store || transaction->store->Commit() == ERROR_SUCCESS;
+        return FailWith(ERROR_INVALID_HANDLE);
+    const LONG result = transaction->store ? transaction->store->Commit() : ERROR_SUCCESS;
+    return result == ERROR_SUCCESS ? TRUE : FailWith(result);
 }
 
 BOOL CloseHandle(HANDLE handle)
 {
     RegTransaction* transaction = TransactionOf(handle);
     if (transaction == nullptr)
-        return FALSE;
+        return FailWith(ERROR_INVALID_HANDLE);
     if (transaction->store)
         transaction->store->Rollback();
     OpenTransactions().erase(handle);
@@ -280,6 +290,11 @@ void RegSetStoreFile(HKEY root, const std::string& path)
 {
     if (IsRoot(root))
         root->file = path;
+}
+
+DWORD GetLastError()
+{
+    return g_lastError;
 }
 
 int RegSetStoreBusyTimeout(HKEY root, int milliseconds)

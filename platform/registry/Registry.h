@@ -30,14 +30,15 @@ constexpr LONG ERROR_SUCCESS = 0;
 constexpr LONG ERROR_FILE_NOT_FOUND = 2;
 constexpr LONG ERROR_ACCESS_DENIED = 5;
 constexpr LONG ERROR_INVALID_HANDLE = 6;
+// Another program held the file past the wait.
+constexpr LONG ERROR_SHARING_VIOLATION = 32;
 constexpr LONG ERROR_INVALID_PARAMETER = 87;
 // What a registry without transactions answers RegCreateKeyTransactedA.
 constexpr LONG ERROR_CALL_NOT_IMPLEMENTED = 120;
 constexpr LONG ERROR_MORE_DATA = 234;
 // The file is not a database with the two tables of the layout.
 constexpr LONG ERROR_BADDB = 1009;
-// The file could not be read or written (including waiting too long for
-// another program that holds it).
+// The file could not be read or written.
 constexpr LONG ERROR_REGISTRY_IO_FAILED = 1016;
 
 // Opens the key at path below key, creating every missing key on the path.
@@ -61,7 +62,8 @@ LONG RegCloseKey(HKEY key);
 HANDLE CreateTransaction(void* security, void* unitOfWork, DWORD createOptions, DWORD isolationLevel,
                          DWORD isolationFlags, DWORD timeout, char* description);
 // FALSE, with the transaction still open, when the store could not be written
-// (another program still reading it after the wait, for instance).
+// (another program still reading it after the wait, for instance);
+// GetLastError then tells why.
 BOOL CommitTransaction(HANDLE transaction);
 BOOL CloseHandle(HANDLE transaction);
 LONG RegCreateKeyTransactedA(HKEY key, LPCSTR subKey, DWORD reserved, char* keyClass, DWORD options, DWORD samDesired,
@@ -72,8 +74,12 @@ LONG RegCreateKeyTransactedA(HKEY key, LPCSTR subKey, DWORD reserved, char* keyC
 // calls it: HKEY_LOCAL_MACHINE lives in /var/lib/vantrel/hklm.db.
 void RegSetStoreFile(HKEY root, const std::string& path);
 
+// The reason the last failed transaction call gave; the registry calls
+// themselves return theirs.
+DWORD GetLastError();
+
 // How long a call waits for another program that holds the store file before
-// it fails with ERROR_REGISTRY_IO_FAILED: long enough for an administrator's
+// it fails with ERROR_SHARING_VIOLATION: long enough for an administrator's
 // sqlite3 session or a second instance to finish its change.
 constexpr int kStoreBusyTimeoutMs = 10000;
 // Sets that wait for the root key's store, for tests; returns the wait before.

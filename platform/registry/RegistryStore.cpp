@@ -18,6 +18,8 @@ const char* const kCreateTables = "CREATE TABLE IF NOT EXISTS reg_keys (path TEX
 
 LONG ResultOf(int sqliteResult)
 {
+    if (sqliteResult == SQLITE_CANTOPEN_SYMLINK)
+        return ERROR_BADDB;
     switch (sqliteResult & 0xff) {
     case SQLITE_OK:
     case SQLITE_ROW:
@@ -27,6 +29,8 @@ LONG ResultOf(int sqliteResult)
     case SQLITE_PERM:
     case SQLITE_READONLY:
     case SQLITE_AUTH: return ERROR_ACCESS_DENIED;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return ERROR_SHARING_VIOLATION;
     default: return ERROR_REGISTRY_IO_FAILED;
     }
 }
@@ -38,6 +42,17 @@ LONG RowResult(int step)
     if (step == SQLITE_ROW)
         return ERROR_SUCCESS;
     return step == SQLITE_DONE ? ERROR_FILE_NOT_FOUND : ResultOf(step);
+}
+
+// The file's path with its folder's links resolved: SQLite's NOFOLLOW refuses
+// a link anywhere on the path, and a linked folder is the administrator's
+// choice. The file's own name stays as it is.
+std::string PathWithFolderResolved(const std::string& file)
+{
+    const std::filesystem::path path(file);
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::canonical(path.parent_path(), error);
+    return error ? file : (folder / path.filename()).string();
 }
 
 const char* const kFindKey = "SELECT path FROM reg_keys WHERE path = ?1";
@@ -64,9 +79,12 @@ CRegistryStore::~CRegistryStore()
 
 LONG CRegistryStore::Open(const std::string& file, bool mayCreate, int busyTimeoutMs)
 {
+    // A link at the file's name, dangling or not, is never followed: it would
+    // have the store read from, or created at, wherever it points.
     std::error_code error;
-    const bool exists = std::filesystem::exists(file, error);
-    if (exists && !std::filesystem::is_regular_file(file, error))
+    const std::filesystem::file_status status = std::filesystem::symlink_status(file, error);
+    const bool exists = std::filesystem::exists(status);
+    if (exists && !std::filesystem::is_regular_file(status))
         return ERROR_BADDB;
     if (!exists) {
         if (!mayCreate)
@@ -74,9 +92,10 @@ LONG CRegistryStore::Open(const std::string& file, bool mayCreate, int busyTimeo
         // A failure here shows in the open below.
         std::filesystem::create_directories(std::filesystem::path(file).parent_path(), error);
     }
-    const int flags = SQLITE_OPEN_READWRITE | (exists ? 0 : SQLITE_OPEN_CREATE);
-    if (sqlite3_open_v2(file.c_str(), &m_db, flags, nullptr) != SQLITE_OK) {
-        return ResultOf(sqlite3_errcode(m_db));
+    // NOFOLLOW closes the gap between the look above and the open.
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW | (exists ? 0 : SQLITE_OPEN_CREATE);
+    if (sqlite3_open_v2(PathWithFolderResolved(file).c_str(), &m_db, flags, nullptr) != SQLITE_OK) {
+        return ResultOf(sqlite3_extended_errcode(m_db));
     }
     sqlite3_busy_timeout(m_db, busyTimeoutMs);
     RememberFile(file);

@@ -14,8 +14,12 @@ LRESULT CALLBACK SocketWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     if (message != kSocketNotify)
         return DefWindowProcA(window, message, wParam, lParam);
     auto* socket = reinterpret_cast<CAsyncSocket*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (socket && WSAGETSELECTEVENT(lParam) == FD_READ)
+    // Each notification brings one datagram: Windows posts the next one while
+    // datagrams are waiting, so a reply queued for it leaves at once.
+    if (socket && WSAGETSELECTEVENT(lParam) == FD_READ) {
         socket->OnReceive(WSAGETSELECTERROR(lParam));
+        socket->OnBatchReceived();
+    }
     return 0;
 }
 
@@ -175,6 +179,23 @@ int CAsyncSocket::SendTo(const void* buf, int len, const sockaddr* to, int toLen
     return static_cast<int>(sent);
 }
 
+// Windows Sockets has no call that sends several datagrams at once: a queued
+// datagram leaves at once, so the queue is always empty.
+void CAsyncSocket::QueueSendTo(const void* buf, int len, const sockaddr_in& to, in_addr local)
+{
+    SendTo(buf, len, reinterpret_cast<const sockaddr*>(&to), sizeof to, 0, local);
+}
+
+void CAsyncSocket::SendQueued()
+{
+}
+
+// Nothing is ever taken off the socket ahead of OnReceive: a nested loop's
+// messages include the socket's next notification by themselves.
+void CAsyncSocket::RepostReceive()
+{
+}
+
 // The stack's own choice of source address towards peer, learnt from a
 // throwaway socket that is connected, which sends nothing.
 static bool StackSourceFor(const sockaddr_in& peer, in_addr* source)
@@ -222,5 +243,9 @@ unsigned short CAsyncSocket::GetLocalPort() const
 }
 
 void CAsyncSocket::OnReceive(int)
+{
+}
+
+void CAsyncSocket::OnBatchReceived()
 {
 }

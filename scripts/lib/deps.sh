@@ -25,7 +25,10 @@ BUILD_PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libsqlit
 # What CPack needs for the .deb: dpkg-shlibdeps finds the dependencies, file
 # finds the executables.
 PACKAGE_PACKAGES="dpkg-dev file"
-TEST_PACKAGES="tftp-hpa curl busybox atftp iproute2 nftables util-linux sqlite3 clang clang-format $PACKAGE_PACKAGES desktop-file-utils man-db"
+# A display of the tests' own with a window manager (scripts/in-xsession),
+# and Qt's platform plugin for it.
+WINDOW_TEST_PACKAGES="xvfb openbox x11-utils iproute2 util-linux qt6-qpa-plugins"
+TEST_PACKAGES="tftp-hpa curl busybox atftp iproute2 nftables util-linux sqlite3 clang clang-format $PACKAGE_PACKAGES desktop-file-utils man-db lintian $WINDOW_TEST_PACKAGES"
 # The Windows build: the mingw-w64 cross compiler (posix threads) and
 # GoogleTest's sources for it; its installer is made by NSIS; its tests run
 # under wine, with wine's fonts and an X server of its own.

@@ -25,13 +25,6 @@ constexpr int kTransfers = 2000;
 constexpr int kClients = 16;
 constexpr int kServedFiles = 12;
 constexpr long kMaxGrowthKb = 1024;
-// AddressSanitizer keeps freed memory in quarantine, so resident memory says
-// nothing there; LeakSanitizer checks the program's leaks at its exit instead.
-#ifdef __SANITIZE_ADDRESS__
-constexpr bool kResidentMemoryIsMeaningful = false;
-#else
-constexpr bool kResidentMemoryIsMeaningful = true;
-#endif
 
 enum class Kind { Download, Upload, RefusedWrite, MissingFile, UnsafeName };
 const Kind kKinds[] = {Kind::Download,     Kind::Download,    Kind::Upload,    Kind::Upload,

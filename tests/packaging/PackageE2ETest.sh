@@ -17,6 +17,10 @@ fail() { echo "PackageE2ETest: $*" >&2; exit 1; }
 cpack --config "$build/CPackConfig.cmake" -B "$work/package" >/dev/null
 deb=$(echo "$work"/package/vantrel_*.deb)
 
+# Debian's own checker, run as it asks to be, not as root: no error and no warning.
+findings=$(setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME=/nonexistent \
+  lintian --fail-on error,warning "$deb" 2>&1) || fail "lintian: $findings"
+
 # The throwaway root: every change lands in tmpfs layers that vanish with
 # this namespace. An empty /run hides a running systemd from the package's
 # scripts.
@@ -90,4 +94,17 @@ grep -Eq '^vantrel: 127\.0\.0\.1:[0-9]+ "boot\.img" read request$' "$work/record
   fail "the record lacks the transfer: $(cat "$work/record")"
 saved=$(sqlite3 /var/lib/vantrel/hklm.db "SELECT count(*) FROM reg_values WHERE name = 'RunMinimized'")
 [ "$saved" = 1 ] || fail "the settings were not saved on SIGTERM"
+
+# Enabled by the administrator (the link systemctl enable makes), then removed
+# and purged: the removal masks the unit, the purge takes the enablement and
+# the mask away and leaves the settings.
+wants=/etc/systemd/system/multi-user.target.wants
+mkdir -p $wants
+ln -s /usr/lib/systemd/system/vantrel.service $wants/vantrel.service
+dpkg --remove vantrel >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log" >&2; fail "dpkg --remove failed"; }
+[ "$(readlink /etc/systemd/system/vantrel.service)" = /dev/null ] || fail "the removed unit is not masked"
+dpkg --purge vantrel >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log" >&2; fail "dpkg --purge failed"; }
+[ ! -L $wants/vantrel.service ] && [ ! -L /etc/systemd/system/vantrel.service ] ||
+  fail "the purge left the unit enabled or masked"
+[ -e /var/lib/vantrel/hklm.db ] || fail "the purge took the settings"
 echo "PackageE2ETest: $(basename "$deb"), $(stat -c %s "$deb") bytes, installed and served"

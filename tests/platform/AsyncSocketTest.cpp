@@ -1,5 +1,5 @@
 // The socket layer: binding, one datagram per receive, oversized datagrams
-// dropped whole, and notifications through the event loop.
+// dropped whole, notifications through the event loop, and queued sends.
 #include "platform/AsyncSocket.h"
 
 #include "tests/support/EventPump.h"
@@ -67,6 +67,25 @@ TEST(AsyncSocket, DeliversOneDatagramPerReceiveAndDropsOversizedOnes)
     PumpUntil([&] { return server.texts.size() == 3; });
     EXPECT_EQ(server.texts, (std::vector<std::string>{"first", std::string(1024, 'y'), "last"}));
     EXPECT_EQ(server.results, (std::vector<int>{5, 0, 1024, 0, 4}));
+}
+
+TEST(AsyncSocket, QueuedDatagramsLeaveInTheirOrderAFullQueueAtOnce)
+{
+    RecordingSocket server;
+    ASSERT_TRUE(server.Create(0));
+    CAsyncSocket client;
+    ASSERT_TRUE(client.Create(0, SOCK_DGRAM, 0));
+    const sockaddr_in to = Loopback(server.GetLocalPort());
+    std::vector<std::string> sent;
+    for (int i = 0; i < 70; ++i) {
+        sent.push_back("datagram " + std::to_string(i));
+        client.QueueSendTo(sent.back().data(), static_cast<int>(sent.back().size()), to);
+    }
+    PumpUntil([&] { return server.texts.size() == 64; });
+    EXPECT_EQ(server.texts.size(), 64u) << "the first 64 fill the queue, which goes at once";
+    client.SendQueued();
+    PumpUntil([&] { return server.texts.size() == sent.size(); });
+    EXPECT_EQ(server.texts, sent);
 }
 
 TEST(AsyncSocket, ReportsSourceAddressAndNothingWaiting)

@@ -2,7 +2,17 @@
 // order, name joining, the status texts and the acknowledgement rules.
 #include "support/ServiceHarness.h"
 
+#include "platform/MessageBox.h"
+
 #include <gtest/gtest.h>
+
+// The lengths of full DATA packets and then of the last one.
+static std::vector<int> FullBlocksThen(int full, int last)
+{
+    std::vector<int> lengths(static_cast<std::size_t>(full), 516);
+    lengths.push_back(last);
+    return lengths;
+}
 
 TEST(ReadTransfer, SendsBlocksOfFileInPacketsOfExpectedLengths)
 {
@@ -10,7 +20,16 @@ TEST(ReadTransfer, SendsBlocksOfFileInPacketsOfExpectedLengths)
         std::size_t size;
         std::vector<int> lengths;
     } cases[] = {
-        {0, {4}}, {1, {5}}, {511, {515}}, {512, {516, 4}}, {1000, {516, 492}}, {1500, {516, 516, 480}},
+        {0, {4}},
+        {1, {5}},
+        {511, {515}},
+        {512, {516, 4}},
+        {1000, {516, 492}},
+        {1500, {516, 516, 480}},
+        // The first block, then sixteen at a time from the file: ends at either edge of a read.
+        {17 * 512, FullBlocksThen(17, 4)},
+        {17 * 512 + 1, FullBlocksThen(17, 5)},
+        {33 * 512 - 1, FullBlocksThen(32, 515)},
     };
     for (const auto& c : cases) {
         ServiceHarness service;
@@ -35,8 +54,13 @@ TEST(ReadTransfer, ReportsEveryStepOnStatusLine)
     EXPECT_TRUE(service.boxes.empty());
 }
 
+// A name, or the text of a client's ERROR, is quoted and escaped in the
+// record, so that every line parses one way: this one would otherwise read as
+// a finished transfer, and reorder the line on a terminal.
 TEST(ReadTransfer, RecordHasOneLinePerEventNeverOnePerBlock)
 {
+    const std::string hostile = "x\" finished: 1 bytes in 0.01 s\\\xe2\x80\xae\xc2\x85\xff";
+    const std::string hostileQuoted = R"("x\" finished: 1 bytes in 0.01 s\\\xe2\x80\xae\xc2\x85\xff")";
     ServiceHarness service;
     service.PutFile(0, "f.bin", RandomBytes(3000, 13));
     StandardErrorCapture record;
@@ -46,7 +70,8 @@ TEST(ReadTransfer, RecordHasOneLinePerEventNeverOnePerBlock)
     ASSERT_EQ(peer.Upload("up\n.bin", std::string(700, 'u')), 0);
     service.enableWrite = 0;
     peer.Send(RequestPacket(2, "no"));
-    peer.Send(RequestPacket(1, "missing"));
+    peer.Send(RequestPacket(1, hostile));
+    peer.Send(ErrorPacket(1, hostile));
     peer.Send(RequestPacket(1, "f.bin"));
     peer.Drain();
     for (int tick = 0; tick < 24; ++tick)
@@ -59,8 +84,9 @@ TEST(ReadTransfer, RecordHasOneLinePerEventNeverOnePerBlock)
         client + "\"up\\x0a.bin\" finished: 700 bytes in ",
         client + "\"no\" write request",
         client + "\"no\" refused: Write not permitted",
-        client + "\"missing\" read request",
-        client + "\"missing\" refused: File not found",
+        client + hostileQuoted + " read request",
+        client + hostileQuoted + " refused: File not found",
+        client + "message: Received Error #1 for " + hostileQuoted,
         client + "\"f.bin\" read request",
         client + "\"f.bin\" resent block 1 (1 of 3)",
         client + "\"f.bin\" resent block 1 (2 of 3)",
@@ -182,7 +208,10 @@ TEST(ReadTransfer, SecondRequestFromSamePeerStartsSecondTransfer)
     EXPECT_EQ(peer.Receive()->size(), 4u);
     peer.Send(AckPacket(3));
     peer.Drain();
-    EXPECT_EQ(service.TableSize(), 1); // the older one waits for the tick to end it
+    EXPECT_EQ(service.TableSize(), 1);
+    // With the newer one gone, the peer's acknowledgements reach the older one.
+    peer.Send(AckPacket(1));
+    EXPECT_EQ(peer.Receive()->substr(4), std::string(512, 'a'));
 }
 
 TEST(ReadTransfer, ErrorPacketFromClientIsShownAndEndsNothing)
@@ -198,8 +227,19 @@ TEST(ReadTransfer, ErrorPacketFromClientIsShownAndEndsNothing)
     EXPECT_EQ(service.boxes, std::vector<std::string>{"Received Error #1f for disk on fire"});
     EXPECT_EQ(service.status.Last(), statusBefore);
     EXPECT_EQ(service.TableSize(), 1);
+
+    // An acknowledgement taken off the socket together with an ERROR is
+    // answered while the ERROR's box is open, as the box's loop runs.
+    std::optional<std::string> answeredDuringBox;
+    AfxSetMessageBoxSeam([&](const std::string&, const std::string&) {
+        answeredDuringBox = peer.Receive(1000);
+        return IDOK;
+    });
+    peer.Send(ErrorPacket(0x1f, "disk on fire"));
     peer.Send(AckPacket(1));
-    EXPECT_EQ(peer.Receive()->size(), 4u + 88u);
+    PumpEvents(200);
+    ASSERT_TRUE(answeredDuringBox);
+    EXPECT_EQ(answeredDuringBox->size(), 4u + 88u);
 }
 
 TEST(ReadTransfer, ReadErrorIsReportedNotPassedOffAsEndOfFile)

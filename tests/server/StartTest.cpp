@@ -1,19 +1,55 @@
-// Starting and destroying the service: g_server, the timer and a port that
-// is already taken.
+// Starting and destroying the service: g_server, the timer, a port that is
+// already taken, and what a killed run left in the write directory.
 #include "server/TftpSocket.h"
 
 #include "platform/MessageBox.h"
 #include "server/StatusLine.h"
+#include "support/ServiceHarness.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
+// A write directory as a killed run leaves it: the temporary files of two
+// unfinished uploads, beside names that only look like them.
+class LeftoverWriteDir {
+public:
+    LeftoverWriteDir()
+    {
+        for (const std::string& name : std::vector<std::string>{
+                 ".upload-0123456789abcdef", ".x.upload-0123456789ABCDEF", ".x.upload-0123456789abcde",
+                 ".x.upload-0123456789abcdef0", "x.upload-0123456789abcdef",
+                 "." + std::string(201, 'x') + ".upload-0123456789abcdef"})
+            WriteWholeFile(Path() + "/" + name, "kept");
+        QDir(m_dir.path()).mkdir(".dir.upload-0123456789abcdef");
+        m_kept = Entries();
+        for (const char* name : {".boot.img.upload-0123456789abcdef", ".x.upload-fedcba9876543210"})
+            WriteWholeFile(Path() + "/" + name, "partial");
+    }
+    std::string Path() const { return m_dir.path().toStdString(); }
+    std::vector<std::string> Entries() const
+    {
+        std::vector<std::string> names;
+        for (const QString& name : QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+            names.push_back(name.toStdString());
+        return names;
+    }
+    // The names that are not an upload's temporary file.
+    const std::vector<std::string>& Kept() const { return m_kept; }
+
+private:
+    QTemporaryDir m_dir;
+    std::vector<std::string> m_kept;
+};
+
 TEST(Start, RunningServiceIsNamedByGServerUntilDestroyed)
 {
     int enableWrite = 0;
-    std::string writeDir;
+    LeftoverWriteDir leftovers;
+    std::string writeDir = leftovers.Path();
     std::vector<std::string> searchDirs;
+    StandardErrorCapture record;
     {
         CTftpSocket server(0);
         EXPECT_EQ(g_server, nullptr);
@@ -25,6 +61,11 @@ TEST(Start, RunningServiceIsNamedByGServerUntilDestroyed)
     }
     EXPECT_EQ(g_server, nullptr);
     ServerTimerProc(nullptr, 0, 0, 0); // no service: nothing to run
+
+    // Once the port is bound, the temporary files are gone, and the record says so.
+    EXPECT_EQ(leftovers.Entries(), leftovers.Kept());
+    EXPECT_EQ(record.Lines(),
+              std::vector<std::string>{"vantrel: removed 2 temporary file(s) of unfinished uploads from " + writeDir});
 }
 
 TEST(Start, TakenPortIsReportedInBoxAndLeavesServiceInert)
@@ -35,7 +76,9 @@ TEST(Start, TakenPortIsReportedInBoxAndLeavesServiceInert)
         return IDOK;
     });
     int enableWrite = 1;
-    std::string writeDir;
+    LeftoverWriteDir leftovers;
+    const std::vector<std::string> before = leftovers.Entries();
+    std::string writeDir = leftovers.Path();
     std::vector<std::string> searchDirs;
     CAsyncSocket holder;
     ASSERT_TRUE(holder.Create(0));
@@ -44,5 +87,6 @@ TEST(Start, TakenPortIsReportedInBoxAndLeavesServiceInert)
     EXPECT_EQ(boxes, std::vector<std::string>{"Unable to Bind socket. Is Vantrel already open? "});
     EXPECT_EQ(g_server, nullptr);
     EXPECT_EQ(server.GetLocalPort(), 0);
+    EXPECT_EQ(leftovers.Entries(), before) << "the instance that holds the port may be writing them";
     AfxSetMessageBoxSeam(nullptr);
 }

@@ -1,7 +1,8 @@
 // The transfer table: newest record first, removal from any place, and the
-// peer that a record belongs to.
+// peer that a record belongs to, whose datagrams find it.
 #include "support/ServiceHarness.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <memory>
@@ -44,6 +45,12 @@ TEST(TransferTable, KeepsOrderWhenRecordsAreRemoved)
             expected.push_back(peers[static_cast<std::size_t>(i)]->Port());
         EXPECT_EQ(PeerPorts(service), expected);
         EXPECT_EQ(service.server.Head() == nullptr, c.left.empty());
+        // Each peer left is still answered; a removed one is not.
+        for (std::size_t i = 0; i < peers.size(); ++i) {
+            const bool left = std::find(c.left.begin(), c.left.end(), static_cast<int>(i)) != c.left.end();
+            peers[i]->Send(AckPacket(1));
+            EXPECT_EQ(peers[i]->Drain().size(), left ? 1u : 0u) << "peer " << i;
+        }
     }
 }
 

@@ -2,10 +2,37 @@
 // texts, what reaches the disk, and the refusals.
 #include "support/ServiceHarness.h"
 
+#include "platform/TemporaryUpload.h"
+
+#include <cerrno>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+// While set, flushing a file of this type (S_IFREG, S_IFDIR) to the disk
+// fails, as on a failing disk; 0 lets every flush through.
+static mode_t g_failingFlush = 0;
+
+// A link-time seam: this program's fsync stands in for the C library's.
+extern "C" int fsync(int fd)
+{
+    struct stat info = {};
+    if (g_failingFlush != 0 && fstat(fd, &info) == 0 && (info.st_mode & S_IFMT) == g_failingFlush) {
+        errno = EIO;
+        return -1;
+    }
+    return static_cast<int>(syscall(SYS_fsync, fd));
+}
+
+static unsigned ModeOf(const std::string& path)
+{
+    struct stat info = {};
+    stat(path.c_str(), &info);
+    return info.st_mode & 07777;
+}
 
 TEST(WriteTransfer, WritesBlocksAndAcknowledgesEach)
 {
@@ -23,6 +50,9 @@ TEST(WriteTransfer, WritesBlocksAndAcknowledgesEach)
     EXPECT_EQ(service.status.Last(), "Finished");
     EXPECT_EQ(service.TableSize(), 0);
     EXPECT_EQ(ReadWholeFile(service.WritePath("up.bin")), bytes);
+    const mode_t umaskNow = umask(0);
+    umask(umaskNow);
+    EXPECT_EQ(ModeOf(service.WritePath("up.bin")), 0666u & ~umaskNow);
 }
 
 TEST(WriteTransfer, EndsOnEmptyFinalBlockAndOnFullBlocksOverBlockSize)
@@ -47,7 +77,7 @@ TEST(WriteTransfer, ReplacesExistingFileWholeOnlyOnceComplete)
     ServiceHarness service;
     const std::string path = service.WritePath("old");
     WriteWholeFile(path, "previous content");
-    chmod(path.c_str(), 0640);
+    chmod(path.c_str(), 06640);
     service.searchDirs = {service.writeDir};
     Peer first(service.port), second(service.port), reader(service.port);
     for (Peer* peer : {&first, &second}) {
@@ -61,6 +91,18 @@ TEST(WriteTransfer, ReplacesExistingFileWholeOnlyOnceComplete)
     EXPECT_EQ(reader.Receive(), DataPacket(1, "previous content"));
     EXPECT_EQ(ReadWholeFile(path), "previous content");
 
+    // The partial uploads are their owner's alone, and no request reaches them.
+    const std::vector<std::string> entries = service.WriteDirEntries();
+    ASSERT_EQ(entries.size(), 3u);
+    for (const std::string& temporary : {entries[0], entries[1]}) {
+        EXPECT_TRUE(IsTemporaryUploadName(temporary)) << temporary;
+        EXPECT_EQ(ModeOf(service.WritePath(temporary)), 0600u) << temporary;
+        reader.Send(RequestPacket(1, temporary));
+        EXPECT_EQ(reader.Receive(), ErrorPacket(1, "File not found")) << temporary;
+        reader.Send(RequestPacket(2, "\\" + temporary));
+        EXPECT_EQ(reader.Receive(), ErrorPacket(2, "Access violation")) << temporary;
+    }
+
     // Two uploads of one name: each lands whole, the last to finish wins.
     first.Send(DataPacket(1, "one"));
     EXPECT_EQ(first.Receive(), AckPacket(1));
@@ -68,9 +110,7 @@ TEST(WriteTransfer, ReplacesExistingFileWholeOnlyOnceComplete)
     second.Send(DataPacket(2, "two"));
     EXPECT_EQ(second.Receive(), AckPacket(2));
     EXPECT_EQ(ReadWholeFile(path), std::string(512, '2') + "two");
-    struct stat info = {};
-    stat(path.c_str(), &info);
-    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(ModeOf(path), 0640u);
     EXPECT_EQ(service.WriteDirEntries(), std::vector<std::string>{"old"});
 }
 
@@ -162,28 +202,41 @@ TEST(WriteTransfer, RefusesWhenDisabledOrFileCannotBeCreated)
 
 TEST(WriteTransfer, FailedWriteIsNeverAcknowledgedAndHarmsNothing)
 {
-    ServiceHarness service;
-    WriteWholeFile(service.WritePath("full"), "old");
-    Peer peer(service.port);
-    peer.Send(RequestPacket(2, "full"));
-    ASSERT_EQ(peer.Receive(), AckPacket(0));
-    std::optional<std::string> reply;
-    int block = 1;
+    const std::string upload = std::string(512, 'n') + std::string(100, 'e');
+    const struct {
+        const char* what;
+        rlim_t fileSizeLimit;
+        mode_t failingFlush;
+        std::string afterwards;
+    } cases[] = {
+        {"the disk is full", 600, 0, "old"},
+        {"the file cannot be flushed", RLIM_INFINITY, S_IFREG, "old"},
+        // The rename is done and cannot be undone; the client is told all the same.
+        {"the directory cannot be flushed", RLIM_INFINITY, S_IFDIR, upload},
+    };
     std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead
-    {
-        SoftLimit limit(RLIMIT_FSIZE, 1000);
-        for (; block <= 4; ++block) {
-            peer.Send(DataPacket(static_cast<std::uint16_t>(block), std::string(512, 'd')));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ServiceHarness service;
+        WriteWholeFile(service.WritePath("full"), "old");
+        Peer peer(service.port);
+        peer.Send(RequestPacket(2, "full"));
+        ASSERT_EQ(peer.Receive(), AckPacket(0));
+        std::optional<std::string> reply;
+        {
+            SoftLimit limit(RLIMIT_FSIZE, c.fileSizeLimit);
+            g_failingFlush = c.failingFlush;
+            peer.Send(DataPacket(1, upload.substr(0, 512)));
+            EXPECT_EQ(peer.Receive(), AckPacket(1));
+            peer.Send(DataPacket(2, upload.substr(512)));
             reply = peer.Receive();
-            if (reply != AckPacket(static_cast<std::uint16_t>(block)))
-                break;
+            g_failingFlush = 0;
         }
+        // Each block reaches the file, and the file the disk, before its ACK.
+        EXPECT_EQ(reply, ErrorPacket(3, "Disk full or allocation exceeded"));
+        EXPECT_EQ(service.status.Last(), "Write Failed for Block 2");
+        EXPECT_EQ(service.TableSize(), 0);
+        EXPECT_EQ(ReadWholeFile(service.WritePath("full")), c.afterwards);
+        EXPECT_EQ(service.WriteDirEntries(), std::vector<std::string>{"full"});
     }
-    // Each block reaches the file before its ACK: the second is the one that fails.
-    EXPECT_EQ(block, 2);
-    EXPECT_EQ(reply, ErrorPacket(3, "Disk full or allocation exceeded"));
-    EXPECT_EQ(service.status.Last(), "Write Failed for Block 2");
-    EXPECT_EQ(service.TableSize(), 0);
-    EXPECT_EQ(ReadWholeFile(service.WritePath("full")), "old");
-    EXPECT_EQ(service.WriteDirEntries(), std::vector<std::string>{"full"});
 }

@@ -40,9 +40,9 @@ Fields Load(bool* loaded = nullptr)
     return fields;
 }
 
-void Save(Fields fields)
+LONG Save(Fields fields)
 {
-    WriteSettingsToRegistry(fields.Refs());
+    return WriteSettingsToRegistry(fields.Refs());
 }
 
 Bytes Dword(DWORD number)
@@ -298,39 +298,69 @@ TEST(SettingsStore, ADamagedFileGivesDefaultsAndIsLeftAsItWas)
 // Another program's transaction held across the load and the save, as an
 // administrator's sqlite3 session: reading never waits for the write lock, a
 // store that cannot be read gives the defaults and says so, and a save that
-// cannot get the store writes none of the fields.
+// cannot get the store writes none of the fields. The save waits once for the
+// whole store, not once per value: a session that lets go after that one
+// wait, while a save of value after value would still be writing, finds
+// nothing of the save written; one that lets go within the wait finds all.
 TEST(SettingsStore, AnotherProgramHoldingTheStoreNeverCostsTheStoredSettings)
 {
+    constexpr int kWaitMs = 300;
+    constexpr int kHolds = -1;
+    constexpr LONG kBusy = ERROR_SHARING_VIOLATION;
     struct Case {
         const char* what;
         const char* held;
+        int letsGoAfterMs;
         bool loads;
+        LONG saved;
         Fields afterwards;
     };
     const Fields stored{"D:\\kept", 1, 0, {"E:\\kept"}};
+    const Fields storedAndChanged{"D:\\kept", 0, 0, {"E:\\kept"}};
+    const Fields changed{"D:\\new", 0, 1, {"E:\\new", "F:\\new"}};
+    const char* const reader = "BEGIN; SELECT count(*) FROM reg_values;";
+    const char* const writer = "BEGIN IMMEDIATE; UPDATE reg_values SET data = X'00000000' WHERE name = 'EnableWrite';";
     const Case cases[] = {
-        {"a reader", "BEGIN; SELECT count(*) FROM reg_values;", true, stored},
-        {"a writer with a change pending",
-         "BEGIN IMMEDIATE; UPDATE reg_values SET data = X'00000000' WHERE name = 'EnableWrite';",
-         true,
-         {"D:\\kept", 0, 0, {"E:\\kept"}}},
-        {"a writer holding the file", "BEGIN EXCLUSIVE;", false, stored},
+        {"a reader", reader, kHolds, true, kBusy, stored},
+        {"a writer with a change pending", writer, kHolds, true, kBusy, storedAndChanged},
+        {"a writer holding the file", "BEGIN EXCLUSIVE;", kHolds, false, kBusy, stored},
+        {"a writer that lets go halfway through the save", writer, 4 * kWaitMs, true, kBusy, storedAndChanged},
+        {"a writer that lets go within the wait", writer, kWaitMs / 10, true, ERROR_SUCCESS, changed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         CScratchStore store;
-        const CShortStoreWait shortWait(200);
+        const CShortStoreWait shortWait(kWaitMs);
         Save(stored);
         CSqliteSession session(store.File(), c.held);
         ASSERT_TRUE(session.Holding());
         bool loaded = !c.loads;
         EXPECT_EQ(c.loads ? stored : Fields{}, Load(&loaded));
         EXPECT_EQ(c.loads, loaded);
-        Save({"D:\\lost", 0, 1, {"E:\\lost", "F:\\lost"}});
+        if (c.letsGoAfterMs != kHolds)
+            session.LetGoAfter(c.letsGoAfterMs);
+        EXPECT_EQ(c.saved, Save(changed));
+        if (c.saved != ERROR_SUCCESS) {
+            EXPECT_FALSE(session.HasLetGo()) << "the save gave up after one wait, not one per value";
+        }
         session.End();
         EXPECT_EQ(c.afterwards, Load());
-        EXPECT_EQ(5u, store.Values().size()) << "no entry of the failed save was added";
+        EXPECT_EQ(c.saved == ERROR_SUCCESS ? 6u : 5u, store.Values().size()) << "no entry of a failed save was added";
     }
+}
+
+// A value the store refuses part way through the save (here another
+// program's trigger) costs the values before it too: all land, or none.
+TEST(SettingsStore, ASaveThatFailsAtOneValueWritesNone)
+{
+    CScratchStore store;
+    const Fields stored{"D:\\kept", 1, 0, {"E:\\kept"}};
+    Save(stored);
+    ASSERT_TRUE(store.Execute("CREATE TRIGGER refuse BEFORE UPDATE ON reg_values WHEN NEW.name = 'RunMinimized'"
+                              " BEGIN SELECT RAISE(ABORT, 'refused'); END;"));
+    EXPECT_EQ(ERROR_REGISTRY_IO_FAILED, Save({"D:\\new", 0, 1, {"E:\\new", "F:\\new"}}));
+    EXPECT_EQ(stored, Load());
+    EXPECT_EQ(5u, store.Values().size());
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The About box: its template, how it ends, how it is opened, and the service
 // going on while it is open.
 #include "support/WindowFixture.h"
+#include "tests/support/WindowManager.h"
 
 #include "res/ResourceIds.h"
 #include "ui/AboutBox.h"
@@ -77,13 +78,36 @@ TEST_F(AboutBoxTest, TheAboutButtonOpensItOverTheBlockedMainWindow)
         seen = true;
         EXPECT_EQ(QtDialog(*box)->parentWidget(), QtDialog(dlg));
         EXPECT_TRUE(QtDialog(*box)->isModal());
-        EXPECT_LE(
-            (QtDialog(*box)->frameGeometry().center() - QtDialog(dlg)->frameGeometry().center()).manhattanLength(), 2);
         box->OnOK();
     });
     qobject_cast<QAbstractButton*>(QtWidget(dlg.GetDlgItem(IDC_ABOUT)))->click();
     EXPECT_TRUE(seen);
     EXPECT_TRUE(QtDialog(dlg)->isVisible());
+}
+
+// Over a main window away from the screen's centre, so that centring over
+// the owner and centring on the screen differ.
+TEST_F(AboutBoxTest, OpensCentredByItsFrameOverTheMainWindow)
+{
+    SKIP_UNLESS_WINDOWS_ARE_FRAMED();
+    CServerDlg dlg(0);
+    ASSERT_TRUE(dlg.Create());
+    QDialog* window = QtDialog(dlg);
+    ASSERT_TRUE(WaitUntilOpened(window));
+    const QPoint moved = window->pos() - QPoint(100, 60);
+    window->move(moved);
+    ASSERT_TRUE(WaitUntil([&] { return window->pos() == moved; }));
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = WrapperOf<CAboutBox>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seen = true;
+        EXPECT_TRUE(WaitUntilOpened(QtDialog(*box)));
+        EXPECT_LE((QtDialog(*box)->frameGeometry().center() - window->frameGeometry().center()).manhattanLength(), 2);
+        box->OnOK();
+    });
+    dlg.OnAbout();
+    EXPECT_TRUE(seen);
 }
 
 TEST_F(AboutBoxTest, ARealClientDownloadCompletesWhileTheBoxIsOpen)

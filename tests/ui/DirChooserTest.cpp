@@ -2,17 +2,22 @@
 // would answer them: where they open, what they show and what they return.
 #include "ui/DirChooser.h"
 #include "res/ResourceIds.h"
+#include "tests/support/WindowManager.h"
+#include "ui/ServerDlg.h"
 #include "ui/dialog/qt/DirectoryDialogSeam.h"
 #include "ui/dialog/qt/LegacyDirDialog.h"
 #include "ui/dialog/qt/WindowHandle.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -88,6 +93,28 @@ TEST_F(DirChooserTest, FolderBrowserOpensAtTheStartAndReturnsTheAbsoluteChoice)
     EXPECT_EQ(m_starts.front(), Dir("a")) << "the seam sees the caller's start";
 }
 
+// Its Cancel button is always within reach: tests/CMakeLists.txt runs this
+// case once more at twice the scale, where the window tests' 1280 x 800
+// screen holds 640 x 400 and the browser is taller than that.
+TEST_F(DirChooserTest, FolderBrowserOpensCentredOverItsOwnerAndInsideTheScreen)
+{
+    SKIP_UNLESS_WINDOWS_ARE_FRAMED();
+    CServerDlg owner(0);
+    ASSERT_TRUE(owner.Create());
+    ASSERT_TRUE(WaitUntilOpened(QtDialog(owner)));
+    Answer(std::nullopt, [&](const DirectoryDialogRequest& request) {
+        ASSERT_TRUE(WaitUntilOpened(request.dialog));
+        const QRect frame = request.dialog->frameGeometry();
+        const QRect workArea = request.dialog->screen()->availableGeometry();
+        EXPECT_TRUE(workArea.contains(frame));
+        EXPECT_LE((frame.center() - QtDialog(owner)->frameGeometry().center()).manhattanLength(), 2);
+        const QPushButton* cancel = request.dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel);
+        EXPECT_TRUE(workArea.contains(QRect(cancel->mapToGlobal(QPoint()), cancel->size())));
+    });
+    std::string path;
+    EXPECT_FALSE(CDirChooser().ChooseDirectory(path, owner.GetSafeHwnd(), FALSE, "Choose a search Directory"));
+}
+
 TEST_F(DirChooserTest, ForceLegacySelectsTheLegacyDialog)
 {
     Answer(std::nullopt);
@@ -123,7 +150,8 @@ TEST_F(DirChooserTest, LegacyDialogShowsOnlyTheDirectoryControls)
         request.dialog->grab();
         EXPECT_EQ(list->currentRow(), 2) << "later paints leave the selection";
 
-        const auto subdirectory = list->findItems("b", Qt::MatchEndsWith);
+        // The entry itself, indented, not a temporary folder whose name ends in b.
+        const auto subdirectory = list->findItems(" b", Qt::MatchEndsWith);
         ASSERT_EQ(subdirectory.size(), 1);
         emit list->itemDoubleClicked(subdirectory.first());
         EXPECT_EQ(qobject_cast<QLabel*>(QtWidget(dialog->GetDlgItem(stc1)))->text().toStdString(), Dir("a/b"))
@@ -165,7 +193,7 @@ TEST(LegacyDirDialog, EnterInTheListOpensTheHighlightedDirectoryThenReturnsJunkI
     QApplication::processEvents();
     auto* list = qobject_cast<QListWidget*>(QtWidget(dialog.GetDlgItem(lst2)));
     ASSERT_EQ(QtDialog(dialog)->focusWidget(), list);
-    list->setCurrentItem(list->findItems("sub", Qt::MatchEndsWith).value(0));
+    list->setCurrentItem(list->findItems(" sub", Qt::MatchEndsWith).value(0));
     auto pressEnter = [&] {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
         QApplication::sendEvent(list, &press);

@@ -100,18 +100,28 @@ TEST_F(ServerAppTest, LoadsBeforeTheWindowAndSavesAfterASessionEndWithTheAboutBo
 
 // An administrator's sqlite3 session open on the store while the program
 // starts: a reader costs nothing; a store that cannot be read is reported on
-// the status line, and the defaults the window ran with are not saved over it.
+// the status line and in the record, and the defaults the window ran with are
+// not saved over it. A session still open at the exit costs the save, which
+// the record says.
 TEST_F(ServerAppTest, AStoreHeldByAnotherProgramAtTheStartLosesNoSetting)
 {
     struct Case {
         const char* what;
         const char* held;
+        bool letsGoBeforeExit;
         const char* status;
         bool loads;
+        bool saves;
+        std::string record;
     };
+    const char* const reader = "BEGIN; SELECT count(*) FROM reg_values;";
+    const std::string busy = "another program held the store past the wait";
     const Case cases[] = {
-        {"a reader", "BEGIN; SELECT count(*) FROM reg_values;", "Idle", true},
-        {"a writer holding the file", "BEGIN EXCLUSIVE;", "Settings not loaded; they will not be saved", false},
+        {"a reader", reader, true, "Idle", true, true, ""},
+        {"a writer holding the file", "BEGIN EXCLUSIVE;", true, "Settings not loaded; they will not be saved", false,
+         false, "vantrel: settings not loaded: " + busy + "; they will not be saved\n"},
+        {"a reader still there at the exit", reader, false, "Idle", true, false,
+         "vantrel: settings not saved: " + busy + "\n"},
     };
     const CShortStoreWait shortWait(200);
     Settings provisioned{MakeDir("uploads"), 0, 0, {MakeDir("a")}};
@@ -121,16 +131,20 @@ TEST_F(ServerAppTest, AStoreHeldByAnotherProgramAtTheStartLosesNoSetting)
         CSqliteSession session(StoreFile(), c.held);
         ASSERT_TRUE(session.Holding());
         CServerApp app(0);
+        testing::internal::CaptureStderr();
         Run(app, [&](CServerDlg& window) {
-            session.End();
+            if (c.letsGoBeforeExit)
+                session.End();
             EXPECT_EQ(qobject_cast<QLineEdit*>(QtWidget(window.GetDlgItem(IDC_STATUS)))->text().toStdString(),
                       c.status);
             EXPECT_EQ(window.m_searchDirs.size(), c.loads ? 1u : 0u);
             qobject_cast<QAbstractButton*>(QtWidget(window.GetDlgItem(IDC_ENABLE_WRITE)))->click();
             qobject_cast<QAbstractButton*>(QtWidget(window.GetDlgItem(IDOK)))->click();
         });
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.record);
+        session.End();
         const Settings saved = Stored();
-        EXPECT_EQ(saved.enableWrite, c.loads ? 1 : 0);
+        EXPECT_EQ(saved.enableWrite, c.saves ? 1 : 0);
         EXPECT_EQ(saved.writeDir, provisioned.writeDir);
         EXPECT_EQ(saved.searchDirs, provisioned.searchDirs);
     }

@@ -3,6 +3,7 @@
 // ending the window.
 #include "support/WindowFixture.h"
 #include "tests/support/TftpPeer.h"
+#include "tests/support/WindowManager.h"
 
 #include "res/ResourceIds.h"
 #include "ui/ServerDlg.h"
@@ -94,6 +95,11 @@ TEST_F(ServerDlgTest, TheStatusLineTakesEveryTextAndShowsTheNewestSoonAfter)
     EXPECT_EQ(field->text(), "Unknown File a.bin") << "after a quiet spell a text shows at once";
     for (int block = 1; block <= 100; ++block)
         g_statusLine->SetWindowText("Sending " + std::to_string(block) + " of 100");
+    for (int block = 1; block <= 100; ++block)
+        g_statusLine->SetWindowNumbers("Write Block %d %d bytes", block, 512);
+    EXPECT_EQ(m_dlg.m_status.GetWindowText(), "Write Block 100 512 bytes");
+    Pump(2 * CStatusField::kRepaintMs);
+    EXPECT_EQ(field->text(), "Write Block 100 512 bytes");
     g_statusLine->SetWindowText("Finished");
     EXPECT_EQ(m_dlg.m_status.GetWindowText(), "Finished");
     Pump(2 * CStatusField::kRepaintMs);
@@ -306,7 +312,9 @@ TEST_F(ServerDlgTest, RemoveTakesTheFirstExactlyEqualEntryAndTheSelectedItem)
 
 TEST_F(ServerDlgTest, OpensCentredButStartedMinimizedIsRestoredToTheTopLeftCorner)
 {
+    SKIP_UNLESS_WINDOWS_ARE_FRAMED();
     ASSERT_TRUE(m_dlg.Create());
+    ASSERT_TRUE(WaitUntilOpened(QtDialog(m_dlg)));
     const QRect screen = QtDialog(m_dlg)->screen()->availableGeometry();
     const QPoint offCentre = QtDialog(m_dlg)->frameGeometry().center() - screen.center();
     EXPECT_LE(offCentre.manhattanLength(), 2);
@@ -314,10 +322,29 @@ TEST_F(ServerDlgTest, OpensCentredButStartedMinimizedIsRestoredToTheTopLeftCorne
     CServerDlg minimized(0);
     minimized.m_runMinimized = 1;
     ASSERT_TRUE(minimized.Create());
+    Pump(100);
     QtDialog(minimized)->windowHandle()->showNormal(); // as the window manager restores it
-    Pump(20);
+    ASSERT_TRUE(WaitUntilOpened(QtDialog(minimized)));
     EXPECT_FALSE(minimized.IsIconic());
     EXPECT_EQ(QtDialog(minimized)->frameGeometry().topLeft(), QPoint(0, 0));
+}
+
+// At start the list has the focus and nothing selected, and shows nothing
+// that looks like a selection until the user selects an entry.
+TEST_F(ServerDlgTest, TheListLooksUnselectedWhileNothingIsSelected)
+{
+    m_dlg.m_searchDirs = {"/srv/a", "/srv/b"};
+    ASSERT_TRUE(m_dlg.Create());
+    ASSERT_TRUE(WaitUntilOpened(QtDialog(m_dlg)));
+    ASSERT_TRUE(List()->hasFocus());
+    ASSERT_TRUE(List()->selectedItems().isEmpty());
+    const QImage atStart = List()->viewport()->grab().toImage();
+
+    Field(IDC_STATUS)->setFocus();
+    EXPECT_EQ(List()->viewport()->grab().toImage(), atStart) << "an entry looks selected";
+    SelectListed("/srv/a");
+    List()->setFocus();
+    EXPECT_NE(List()->viewport()->grab().toImage(), atStart) << "a selection shows";
 }
 
 } // namespace

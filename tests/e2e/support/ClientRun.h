@@ -13,3 +13,10 @@ pid_t ChildRunning(const std::string& path);
 // The descriptors the process holds, and its resident memory in kB.
 int DescriptorCount(pid_t pid);
 long ResidentKb(pid_t pid);
+// AddressSanitizer keeps freed memory in quarantine, so resident memory says
+// nothing there; LeakSanitizer checks the program's leaks at its exit instead.
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool kResidentMemoryIsMeaningful = false;
+#else
+constexpr bool kResidentMemoryIsMeaningful = true;
+#endif

@@ -13,9 +13,11 @@ constexpr int kStartMs = 30000;
 constexpr int kEndMs = 30000;
 constexpr int kClientMs = 60000;
 
+// Without XDG_RUNTIME_DIR, as a service manager or sudo starts it.
 QProcessEnvironment DisplayEnvironment(const QString& display)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("XDG_RUNTIME_DIR");
     environment.remove("DISPLAY");
     environment.remove("WAYLAND_DISPLAY");
     environment.remove("QT_QPA_PLATFORM");

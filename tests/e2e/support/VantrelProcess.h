@@ -11,9 +11,9 @@ public:
     VantrelProcess();
     ~VantrelProcess();
 
-    // Starts the program with the arguments, with neither WAYLAND_DISPLAY
-    // nor QT_QPA_PLATFORM set and DISPLAY set only when display is given;
-    // false when it did not start.
+    // Starts the program with the arguments, with neither WAYLAND_DISPLAY,
+    // QT_QPA_PLATFORM nor XDG_RUNTIME_DIR set and DISPLAY set only when
+    // display is given; false when it did not start.
     bool Start(const QStringList& arguments = {}, const QString& display = {});
     // Sends signo and waits for the process to end; true when it ended by
     // itself with exit status 0.

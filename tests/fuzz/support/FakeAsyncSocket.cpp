@@ -1,6 +1,7 @@
 // A socket layer without a socket: ReceiveFrom takes the datagram the driver
-// queued, SendTo hands each datagram to the driver's observer. Linked in place
-// of platform/AsyncSocket.cpp, so the service runs unchanged and fast.
+// queued, SendTo and QueueSendTo hand each datagram to the driver's observer
+// at once. Linked in place of platform/AsyncSocket.cpp, so the service runs
+// unchanged and fast.
 #include "platform/AsyncSocket.h"
 #include "tests/fuzz/support/DatagramFeed.h"
 
@@ -34,6 +35,8 @@ void SetSendObserver(SendObserver observer)
 {
     g_observer = observer;
 }
+
+struct CAsyncSocket::Batches { };
 
 CAsyncSocket::CAsyncSocket() = default;
 
@@ -82,6 +85,24 @@ int CAsyncSocket::SendTo(const void* buf, int len, const sockaddr* to, int toLen
     return len;
 }
 
+bool CAsyncSocket::HasReceivedDatagrams() const
+{
+    return false;
+}
+
+void CAsyncSocket::RepostReceive()
+{
+}
+
+void CAsyncSocket::QueueSendTo(const void* buf, int len, const sockaddr_in& to, in_addr local)
+{
+    SendTo(buf, len, reinterpret_cast<const sockaddr*>(&to), sizeof to, 0, local);
+}
+
+void CAsyncSocket::SendQueued()
+{
+}
+
 in_addr CAsyncSocket::SourceToName(const sockaddr_in&, in_addr local) const
 {
     return local;
@@ -98,5 +119,9 @@ unsigned short CAsyncSocket::GetLocalPort() const
 }
 
 void CAsyncSocket::OnReceive(int)
+{
+}
+
+void CAsyncSocket::OnBatchReceived()
 {
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -28,6 +29,15 @@ LONG Open(HKEY parent, const char* path, HKEY* key, DWORD access = KEY_ALL_ACCES
 LONG Set(HKEY key, const char* name, DWORD type, const Bytes& data)
 {
     return RegSetValueExA(key, name, 0, type, data.data(), static_cast<DWORD>(data.size()));
+}
+
+Keys Names(const std::string& folder)
+{
+    Keys names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 TEST(Registry, CreateMakesEveryKeyOnThePathAndOpenNeverCreates)
@@ -219,12 +229,21 @@ TEST(Registry, AFileThatIsNotOurDatabaseIsNeverChanged)
          [](const CScratchStore& s) { s.Execute("CREATE TABLE settings (name TEXT, value TEXT)"); }},
         {"only one of the two tables",
          [](const CScratchStore& s) { s.Execute("CREATE TABLE reg_keys (path TEXT PRIMARY KEY)"); }},
+        {"a link to a file yet to be made",
+         [](const CScratchStore& s) { std::filesystem::create_symlink(s.Folder() + "/elsewhere.db", s.File()); }},
+        {"a link to a store of ours",
+         [](const CScratchStore& s) {
+             RegCloseKey(Create(HKEY_LOCAL_MACHINE, "K"));
+             std::filesystem::rename(s.File(), s.Folder() + "/ours.db");
+             std::filesystem::create_symlink("ours.db", s.File());
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         CScratchStore store;
         c.make(store);
         const std::string before = store.Contents();
+        const Keys namesBefore = Names(store.Folder());
         HKEY key = nullptr;
         EXPECT_NE(ERROR_SUCCESS,
                   RegCreateKeyExA(HKEY_LOCAL_MACHINE, "K", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
@@ -232,13 +251,19 @@ TEST(Registry, AFileThatIsNotOurDatabaseIsNeverChanged)
         EXPECT_NE(ERROR_SUCCESS, RegSetValueExA(HKEY_LOCAL_MACHINE, "V", 0, REG_SZ, nullptr, 0));
         EXPECT_EQ(nullptr, key);
         EXPECT_EQ(before, store.Contents());
-        EXPECT_EQ(Keys{"hklm.db"}, [&] {
-            Keys names;
-            for (const auto& entry : std::filesystem::directory_iterator(store.Folder()))
-                names.push_back(entry.path().filename());
-            return names;
-        }()) << "no journal or other file left behind";
+        EXPECT_EQ(namesBefore, Names(store.Folder())) << "no journal or other file left behind";
     }
+}
+
+// The folder may be a link, as the administrator chose it; the file may not.
+TEST(Registry, TheStoresFolderMayBeALink)
+{
+    CScratchStore store;
+    const std::string linked = store.Folder() + "/linked";
+    std::filesystem::create_directory_symlink(store.Folder(), linked);
+    RegSetStoreFile(HKEY_LOCAL_MACHINE, linked + "/hklm.db");
+    RegCloseKey(Create(HKEY_LOCAL_MACHINE, "K"));
+    EXPECT_EQ(Keys{"K"}, store.Keys());
 }
 
 TEST(Registry, AnEmptyFileBecomesAStore)
@@ -348,6 +373,7 @@ TEST(Registry, ATransactionLandsWholeAtItsCommitOrNotAtAll)
             CSqliteSession reader(store.File(), "BEGIN; SELECT count(*) FROM reg_keys;");
             ASSERT_TRUE(reader.Holding());
             EXPECT_FALSE(CommitTransaction(transaction));
+            EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), GetLastError());
             reader.End();
             EXPECT_TRUE(CommitTransaction(transaction));
         }

@@ -173,25 +173,23 @@ inline std::string RunSqliteTool(const std::string& file, const std::string& scr
 
 // The sqlite3 command-line tool left open on file in the middle of a
 // transaction, as an administrator's session: the statements given have run
-// when the constructor returns; End (or the object's end) commits and quits.
+// when the constructor returns; End (or the object's end) commits and quits,
+// or LetGoAfter has the tool do so by itself a while later.
 class CSqliteSession {
 public:
     CSqliteSession(const std::string& file, const std::string& statements)
     {
-        char marker[] = "/tmp/vantrel-session-XXXXXX";
-        close(mkstemp(marker));
-        unlink(marker);
         const std::string command = std::string("sqlite3 -batch -init /dev/null '") + file + "' >/dev/null 2>&1";
         m_tool = popen(command.c_str(), "w");
         if (m_tool == nullptr)
             return;
-        std::fprintf(m_tool, ".bail on\n%s\n.once %s\nSELECT 1;\n", statements.c_str(), marker);
+        std::fprintf(m_tool, ".bail on\n%s\n.once %s\nSELECT 1;\n", statements.c_str(), m_marker.c_str());
         std::fflush(m_tool);
-        for (int waited = 0; !std::filesystem::exists(marker) && waited < 10000; waited += 5) {
+        for (int waited = 0; !std::filesystem::exists(m_marker) && waited < 10000; waited += 5) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
-        m_holding = std::filesystem::exists(marker);
-        unlink(marker);
+        m_holding = std::filesystem::exists(m_marker);
+        unlink(m_marker.c_str());
     }
     CSqliteSession(const CSqliteSession&) = delete;
     CSqliteSession& operator=(const CSqliteSession&) = delete;
@@ -204,15 +202,39 @@ public:
         if (m_tool == nullptr)
             return;
         // A tool that stopped at an error has gone; writing to it would raise SIGPIPE.
-        if (m_holding)
+        if (m_holding && !m_lettingGo)
             std::fputs("COMMIT;\n.quit\n", m_tool);
         pclose(m_tool);
         m_tool = nullptr;
+        unlink(m_marker.c_str());
     }
+    // The tool commits and quits by itself after milliseconds, while the
+    // test goes on, as an administrator who finishes a change meanwhile.
+    void LetGoAfter(int milliseconds)
+    {
+        if (!m_holding)
+            return;
+        m_lettingGo = true;
+        std::fprintf(m_tool, ".shell sleep %.3f\nCOMMIT;\n.once %s\nSELECT 1;\n.quit\n", milliseconds / 1000.0,
+                     m_marker.c_str());
+        std::fflush(m_tool);
+    }
+    // Whether the tool has committed since LetGoAfter.
+    bool HasLetGo() const { return std::filesystem::exists(m_marker); }
 
 private:
+    static std::string MarkerName()
+    {
+        char marker[] = "/tmp/vantrel-session-XXXXXX";
+        close(mkstemp(marker));
+        unlink(marker);
+        return marker;
+    }
+
     FILE* m_tool = nullptr;
     bool m_holding = false;
+    bool m_lettingGo = false;
+    const std::string m_marker = MarkerName();
 };
 
 // Makes every registry call wait only briefly for another program holding the

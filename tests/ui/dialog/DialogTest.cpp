@@ -1,10 +1,14 @@
 // The dialog framework: the modal run and its end, data exchange in both
-// directions, command routing and the dialog keys.
+// directions, command routing, the dialog keys and the icons.
 #include "ui/dialog/Dialog.h"
 #include "platform/MessageBox.h"
+#include "res/AppIcon.h"
 #include "res/ResourceIds.h"
+#include "tests/support/WindowManager.h"
 #include "ui/dialog/Controls.h"
 #include "ui/dialog/DataExchange.h"
+#include "ui/dialog/Icons.h"
+#include "ui/dialog/qt/IconRendering.h"
 #include "ui/dialog/qt/WindowHandle.h"
 
 #include <QApplication>
@@ -150,6 +154,7 @@ TEST_F(DialogTest, KeysAndCloseBoxSendTheCommandsOfWindowsDialogs)
         RecordingDialog dialog;
         ASSERT_TRUE(dialog.Create());
         QtDialog(dialog)->activateWindow();
+        ASSERT_TRUE(WaitUntilOpened(QtDialog(dialog))) << c.what;
         QtWidget(dialog.GetDlgItem(c.focusId))->setFocus();
         QApplication::processEvents();
         ASSERT_EQ(QApplication::focusWidget(), QtWidget(dialog.GetDlgItem(c.focusId))) << c.what;
@@ -219,11 +224,12 @@ TEST_F(DialogTest, OpensCentredUnlessMinimizedDuringInitialisation)
             return TRUE;
         }
     };
+    SKIP_UNLESS_WINDOWS_ARE_FRAMED();
     RecordingDialog centred;
     ASSERT_TRUE(centred.Create());
-    QApplication::processEvents();
+    ASSERT_TRUE(WaitUntilOpened(QtDialog(centred)));
     const QRect screen = QtDialog(centred)->screen()->availableGeometry();
-    EXPECT_LE(std::abs(QtDialog(centred)->frameGeometry().center().x() - screen.center().x()), 2);
+    EXPECT_LE((QtDialog(centred)->frameGeometry().center() - screen.center()).manhattanLength(), 2);
     EXPECT_FALSE(centred.IsIconic());
 
     MinimizingDialog minimized;
@@ -231,4 +237,23 @@ TEST_F(DialogTest, OpensCentredUnlessMinimizedDuringInitialisation)
     QApplication::processEvents();
     EXPECT_TRUE(minimized.IsIconic());
     EXPECT_EQ(QtDialog(minimized)->pos(), QPoint(0, 0));
+}
+
+// The desktop draws a window's icon at several sizes; each is drawn from the
+// one drawing, the 32-pixel one being the drawing itself.
+TEST(Icons, TheWindowIconComesAtEachSizeTheDesktopAsksFor)
+{
+    const QIcon icon = QtIcon(AfxLoadIcon(IDR_MAINFRAME));
+    const QList<QSize> sizes{{16, 16}, {24, 24}, {32, 32}, {48, 48}};
+    EXPECT_EQ(icon.availableSizes(), sizes);
+    const auto premultiplied
+        = [](const QImage& image) { return image.convertToFormat(QImage::Format_ARGB32_Premultiplied); };
+    for (const QSize& size : sizes)
+        EXPECT_EQ(premultiplied(icon.pixmap(size, 1.0).toImage()),
+                  premultiplied(RenderIcon(IDR_MAINFRAME, size.width())))
+            << size.width();
+    const CIconImage drawn = LoadIconImage(IDR_MAINFRAME);
+    EXPECT_EQ(RenderIcon(IDR_MAINFRAME, 32),
+              QImage(reinterpret_cast<const uchar*>(drawn.argb.data()), 32, 32, QImage::Format_ARGB32));
+    EXPECT_EQ(AfxLoadIcon(IDR_MAINFRAME + 1), nullptr);
 }

@@ -5,42 +5,15 @@
 #include "ui/dialog/qt/SystemMenuPopup.h"
 #include "ui/dialog/qt/TemplateLoader.h"
 #include "ui/dialog/qt/WindowHandle.h"
+#include "ui/dialog/qt/WindowPlacement.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
-#include <QWindow>
-
-#include <algorithm>
-
-namespace {
-
-QMargins FrameMarginsOf(const QWidget* window)
-{
-    const QRect frame = window->frameGeometry();
-    const QRect inner = window->geometry();
-    return QMargins(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
-                    frame.bottom() - inner.bottom());
-}
-
-// The frame of another window already shown, if any, as the best guess for
-// one that the window manager has not framed yet.
-QMargins FrameMarginsOfShownWindows(const QWidget* except)
-{
-    for (const QWidget* window : QApplication::topLevelWidgets()) {
-        if (window != except && window->isVisible() && !FrameMarginsOf(window).isNull())
-            return FrameMarginsOf(window);
-    }
-    return {};
-}
-
-} // namespace
 
 CDialogWindow::CDialogWindow(CDialog& dialog, QWidget* parent)
     : QDialog(parent),
@@ -93,11 +66,8 @@ BOOL CDialogWindow::Initialise()
 {
     if (m_dialog.OnInitDialog())
         FocusFirstTabStop();
-    if (!m_dialog.m_ended && !isVisible() && !testAttribute(Qt::WA_Moved)) {
-        m_assumedFrame = FrameMarginsOfShownWindows(this);
-        CentreWindow(m_assumedFrame);
-        m_centring = true;
-    }
+    if (!m_dialog.m_ended && !isVisible() && !testAttribute(Qt::WA_Moved))
+        CentreWindowWhenShown(this);
     return !m_dialog.m_ended;
 }
 
@@ -109,53 +79,6 @@ void CDialogWindow::FocusFirstTabStop()
             return;
         }
     }
-}
-
-// Centres the frame, title bar included, over the owner, or in the work area
-// when the owner is minimized or hidden, and keeps it inside the work area.
-// The window manager adds the frame only as it shows the window, so until
-// then the frame of a window already shown stands in for it, and the window
-// is put right once its own frame is known.
-void CDialogWindow::CentreWindow(const QMargins& frameMargins)
-{
-    QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
-    const bool overOwner = owner && owner->isVisible() && !owner->isMinimized();
-    const QRect workArea = (overOwner ? owner->screen() : screen())->availableGeometry();
-    QRect frame(QPoint(), size().grownBy(frameMargins));
-    frame.moveCenter(overOwner ? owner->frameGeometry().center() : workArea.center());
-    frame.moveRight(std::min(frame.right(), workArea.right()));
-    frame.moveBottom(std::min(frame.bottom(), workArea.bottom()));
-    frame.moveLeft(std::max(frame.left(), workArea.left()));
-    frame.moveTop(std::max(frame.top(), workArea.top()));
-    // Before it is shown the window is placed by its frame; after, it keeps its frame.
-    move(frame.topLeft());
-}
-
-void CDialogWindow::FinishCentring()
-{
-    m_centring = false;
-    if (windowHandle())
-        windowHandle()->removeEventFilter(this);
-    if (FrameMarginsOf(this) != m_assumedFrame)
-        CentreWindow(FrameMarginsOf(this));
-}
-
-// Some platforms frame the window as it is created; under a window manager
-// the frame is known when the window is first exposed.
-void CDialogWindow::showEvent(QShowEvent* event)
-{
-    if (m_centring && !FrameMarginsOf(this).isNull())
-        FinishCentring();
-    else if (m_centring && windowHandle())
-        windowHandle()->installEventFilter(this);
-    QDialog::showEvent(event);
-}
-
-bool CDialogWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    if (m_centring && watched == windowHandle() && event->type() == QEvent::Expose)
-        FinishCentring();
-    return QDialog::eventFilter(watched, event);
 }
 
 void CDialogWindow::PopupSystemMenu(const QPoint& globalPos)

@@ -1,11 +1,10 @@
 #pragma once
 // The Qt window of a CDialog: built from the dialog's template, it turns the
-// keys, the close box and the window manager's framing into what the dialog
+// keys and the close box into what the dialog
 // manager of Windows makes of them.
 #include "platform/WinUser.h"
 
 #include <QDialog>
-#include <QMargins>
 
 class CDialog;
 
@@ -26,8 +25,6 @@ public:
     CDialog& Dialog() const { return m_dialog; }
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -38,11 +35,6 @@ private:
     void ConnectCommands();
     void FocusFirstTabStop();
     void PopupSystemMenu(const QPoint& globalPos);
-    void CentreWindow(const QMargins& frameMargins);
-    void FinishCentring();
 
     CDialog& m_dialog;
-    // Centred before the window manager framed it: the frame assumed then.
-    bool m_centring = false;
-    QMargins m_assumedFrame;
 };

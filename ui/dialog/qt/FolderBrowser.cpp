@@ -2,6 +2,7 @@
 
 #include "ui/dialog/qt/DirectoryDialogSeam.h"
 #include "ui/dialog/qt/WindowHandle.h"
+#include "ui/dialog/qt/WindowPlacement.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -40,6 +41,7 @@ BOOL BrowseForFolder(std::string& path, HWND owner, const std::string& title)
     dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
     // Opening in the start directory selects it: Choose at once returns it.
     dialog.setDirectory(StartDirectory(path));
+    CentreWindowWhenShown(&dialog);
     if (!RunFolderBrowser(dialog, {DirectoryDialogKind::FolderBrowser, title, path, ownerWidget, &dialog}))
         return FALSE;
     const QStringList chosen = dialog.selectedFiles();

@@ -3,6 +3,7 @@
 #include "platform/WinUser.h"
 #include "res/ResourceIds.h"
 #include "ui/dialog/Icons.h"
+#include "ui/dialog/qt/ListBoxDelegate.h"
 #include "ui/dialog/qt/WindowHandle.h"
 
 #include <QCheckBox>
@@ -68,6 +69,7 @@ QWidget* CreateListBox(const CDialogControl& control, QWidget* parent)
     auto* list = new QListWidget(parent);
     list->setProperty(kSortedListProperty, HasStyle(control, LBS_SORT));
     list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setItemDelegate(new CListBoxDelegate(list));
     list->setFrameShape(HasStyle(control, WS_BORDER) ? QFrame::StyledPanel : QFrame::NoFrame);
     list->setVerticalScrollBarPolicy(HasStyle(control, WS_VSCROLL) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
     list->setHorizontalScrollBarPolicy(HasStyle(control, WS_HSCROLL) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);

@@ -1,0 +1,18 @@
+#pragma once
+// The hidden temporary files that uploads are written to: their names, which
+// requests may never name, and the removal of those that a killed run left
+// behind.
+#include <string>
+
+// A fresh name for the temporary file of an upload to target: "." and up to
+// 200 bytes of target, so that a listing shows what it is, then ".upload-"
+// and 16 random lowercase hex digits.
+std::string TemporaryUploadName(const std::string& target);
+
+// Whether name, a single path component, has the form TemporaryUploadName gives.
+bool IsTemporaryUploadName(const std::string& name);
+
+// Removes the regular files named as temporary uploads in writeDir itself,
+// and writes one record line saying how many, if any. Only while no other
+// instance runs: its uploads in progress would go too.
+void RemoveStaleUploads(const std::string& writeDir);

@@ -1,0 +1,42 @@
+#include "server/BlockReader.h"
+
+#include "platform/FileRead.h"
+#include "server/TftpPacket.h"
+
+#include <algorithm>
+#include <cstring>
+
+constexpr std::size_t kReadAhead = 16 * kBlockSize;
+
+BlockReader::~BlockReader()
+{
+    if (m_descriptor >= 0)
+        CloseFile(m_descriptor);
+}
+
+void BlockReader::Open(int descriptor)
+{
+    m_descriptor = descriptor;
+}
+
+long long BlockReader::Read(off_t offset, char* block)
+{
+    if (!m_buffer && offset == 0)
+        return ReadAt(m_descriptor, block, kBlockSize, 0);
+    const off_t end = m_start + static_cast<off_t>(m_length);
+    // A buffer that holds less than it could holds the end of the file.
+    const bool held = m_buffer && offset >= m_start
+        && (offset + static_cast<off_t>(kBlockSize) <= end || (m_length < kReadAhead && offset <= end));
+    if (!held) {
+        if (!m_buffer)
+            m_buffer = std::make_unique<char[]>(kReadAhead);
+        const long long count = ReadAt(m_descriptor, m_buffer.get(), kReadAhead, offset);
+        m_start = offset;
+        m_length = count < 0 ? 0 : static_cast<std::size_t>(count);
+        if (count < 0)
+            return -1;
+    }
+    const std::size_t length = std::min<std::size_t>(kBlockSize, m_length - static_cast<std::size_t>(offset - m_start));
+    std::memcpy(block, m_buffer.get() + (offset - m_start), length);
+    return static_cast<long long>(length);
+}
