@@ -2,9 +2,8 @@
 // Small helpers over the registry for the settings key. They report nothing:
 // a failed read gives the default, a failed write is lost. A reader given a
 // failure slot notes there the first error that was not mere absence, so that
-// Where the registry has no transactions, the key itself, so that the values
-// are written one by one.
-HKEY OpenSettingsKeyTransacted(HANDLE transaction, LONG* failure = nullptr);
+// a caller can tell a store it could not read from one that is still empty.
+#include "platform/Registry.h"
 
 #include <string>
 
