@@ -2,9 +2,7 @@
 // Small helpers over the registry for the settings key. They report nothing:
 // a failed read gives the default, a failed write is lost. A reader given a
 // failure slot notes there the first error that was not mere absence, so that
-// a caller can tell a store it could not read from one that is still empty; a
-// writer given one notes there the first error of all. Once a slot holds an
-// error, the calls given it try nothing more.
+// a caller can tell a store it could not read from one that is still empty.
 #include "platform/Registry.h"
 
 #include <string>

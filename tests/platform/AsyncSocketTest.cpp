@@ -81,8 +81,14 @@ TEST(AsyncSocket, QueuedDatagramsLeaveInTheirOrderAFullQueueAtOnce)
         sent.push_back("datagram " + std::to_string(i));
         client.QueueSendTo(sent.back().data(), static_cast<int>(sent.back().size()), to);
     }
-    PumpUntil([&] { return server.texts.size() == 64; });
-    EXPECT_EQ(server.texts.size(), 64u) << "the first 64 fill the queue, which goes at once";
+#ifdef _WIN32
+    // Windows sends each queued datagram at once: it has no call that sends many.
+    const std::size_t leftBefore = sent.size();
+#else
+    const std::size_t leftBefore = 64;
+#endif
+    PumpUntil([&] { return server.texts.size() == leftBefore; });
+    EXPECT_EQ(server.texts.size(), leftBefore) << "the first 64 fill the queue, which goes at once";
     client.SendQueued();
     PumpUntil([&] { return server.texts.size() == sent.size(); });
     EXPECT_EQ(server.texts, sent);
