@@ -3,6 +3,7 @@
 // both kinds of directory dialog, real clients of the host served while the
 // Status field follows, and a second instance refused the port.
 #include "tests/e2e/win32/support/VantrelWindow.h"
+#include "tests/e2e/win32/support/WindowPicture.h"
 
 #include "res/ResourceIds.h"
 #include "settings/SettingsStore.h"
@@ -81,18 +82,22 @@ protected:
     static void Provision(Settings settings) { WriteSettingsToRegistry(settings.Fields()); }
 
     // The dialog of the program that opens with this caption, checked by look.
-    static HWND OpenedDialog(const VantrelWindow& vantrel, const char* caption, const std::function<void(HWND)>& look)
+    static HWND OpenedDialog(const VantrelWindow& vantrel, const char* caption, const char* pictureName,
+                             const std::function<void(HWND)>& look)
     {
         const HWND dialog = WaitForWindow(vantrel.ProcessId(), caption);
         EXPECT_NE(dialog, nullptr) << caption;
-        if (dialog && look)
+        if (!dialog)
+            return nullptr;
+        SaveWindowPicture(dialog, pictureName);
+        if (look)
             look(dialog);
         return dialog;
     }
 
     static void ChooseInLegacyDialog(VantrelWindow& vantrel, const char* caption, const std::string& directory)
     {
-        const HWND dialog = OpenedDialog(vantrel, caption, [](HWND d) {
+        const HWND dialog = OpenedDialog(vantrel, caption, "legacy-directory-dialog", [](HWND d) {
             for (const int id : {stc2, stc3, edt1, lst1, cmb1})
                 EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, id))) << id;
             for (const int id : {stc1, lst2, cmb2, IDOK, IDCANCEL, pshHelp})
@@ -138,6 +143,7 @@ TEST_F(VantrelExeE2ETest, TheWindowShowsTheStoredSettingsAndEveryWayOfClosingSav
         Provision({Dir("w"), 0, 0, {Dir("b"), Dir("a")}});
         VantrelWindow vantrel;
         ASSERT_TRUE(vantrel.Start());
+        SaveWindowPicture(vantrel.Main(), "main");
         EXPECT_EQ(vantrel.ListedItems(), (std::vector<std::string>{Dir("a"), Dir("b")})) << "sorted";
         EXPECT_EQ(vantrel.Text(IDC_WRITE_DIR), Dir("w"));
         EXPECT_EQ(vantrel.Text(IDC_STATUS), "Idle");
@@ -166,7 +172,7 @@ TEST_F(VantrelExeE2ETest, AboutBoxOpensFromItsButtonAndTheSystemMenuOverTheBlock
     };
     for (const auto& open : opens) {
         open();
-        const HWND about = OpenedDialog(vantrel, "About Vantrel", [&](HWND box) {
+        const HWND about = OpenedDialog(vantrel, "About Vantrel", "about", [&](HWND box) {
             EXPECT_NE(ChildWithText(box, "Vantrel TFTP Server Version 1.2"), nullptr);
             const HWND icon = GetWindow(GetDlgItem(box, IDOK), GW_HWNDNEXT);
             EXPECT_NE(SendMessageA(icon, STM_GETICON, 0, 0), 0) << "icon 128";
@@ -247,6 +253,7 @@ TEST_F(VantrelExeE2ETest, TheFolderBrowserOpensWithTheFieldsDirectorySelected)
     Click(vantrel.Item(IDC_BROWSE));
     const HWND browser = WaitForWindow(vantrel.ProcessId(), "Browse for Folder");
     ASSERT_NE(browser, nullptr);
+    SaveWindowPicture(browser, "folder-browser");
     EXPECT_NE(ChildWithText(browser, "Choose Write Directory"), nullptr) << "the instruction";
     EXPECT_FALSE(IsWindowEnabled(vantrel.Main()));
     Click(GetDlgItem(browser, IDOK));
@@ -300,6 +307,7 @@ TEST_F(VantrelExeE2ETest, ASecondInstanceSaysThePortIsTakenAndItsWindowRunsOn)
     ASSERT_TRUE(second.Launch());
     const HWND box = WaitForWindow(second.ProcessId(), "vantrel");
     ASSERT_NE(box, nullptr);
+    SaveWindowPicture(box, "second-instance");
     EXPECT_NE(ChildWithText(box, kBindFailure), nullptr);
     Click(GetDlgItem(box, IDOK));
     const HWND window = WaitForWindow(second.ProcessId(), "Vantrel server");
