@@ -2,6 +2,9 @@
 
 #include "tests/e2e/win32/support/VantrelWindow.h"
 
+// GDI+ needs the COM types that a lean <windows.h> leaves out.
+#include <objidl.h>
+
 #include <gdiplus.h>
 
 #include <cstdlib>
