@@ -1,6 +1,6 @@
 #include "platform/AsyncSocket.h"
 
-#include "platform/DatagramBatch.h"
+#include "platform/posix/DatagramBatch.h"
 
 #include <QEvent>
 #include <QSocketNotifier>

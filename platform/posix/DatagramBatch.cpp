@@ -1,4 +1,4 @@
-#include "platform/DatagramBatch.h"
+#include "platform/posix/DatagramBatch.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

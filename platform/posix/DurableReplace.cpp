@@ -1,4 +1,4 @@
-#include "platform/DurableReplace.h"
+#include "platform/posix/DurableReplace.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -3,12 +3,12 @@
 #include <cerrno>
 #include <unistd.h>
 
-long long ReadAt(int file, void* buffer, std::size_t count, long long offset)
+long long ReadAt(FileId file, void* buffer, std::size_t count, long long offset)
 {
     std::size_t done = 0;
     while (done < count) {
-        const ssize_t n
-            = pread(file, static_cast<char*>(buffer) + done, count - done, offset + static_cast<long long>(done));
+        const ssize_t n = pread(static_cast<int>(file), static_cast<char*>(buffer) + done, count - done,
+                                offset + static_cast<long long>(done));
         if (n == 0)
             break;
         if (n < 0 && errno != EINTR)
@@ -19,7 +19,7 @@ long long ReadAt(int file, void* buffer, std::size_t count, long long offset)
     return static_cast<long long>(done);
 }
 
-void CloseFile(int file)
+void CloseFile(FileId file)
 {
-    close(file);
+    close(static_cast<int>(file));
 }

@@ -1,4 +1,4 @@
-#include "platform/OpenBeneath.h"
+#include "platform/posix/OpenBeneath.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,4 +1,6 @@
-#include "server/RegularFile.h"
+#include "platform/RegularFile.h"
+
+#include "platform/posix/OpenBeneath.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -6,7 +8,7 @@
 
 // O_NONBLOCK keeps the open of a FIFO from waiting for its other end; the
 // type is checked on the open descriptor, so nothing can swap it in between.
-static int OpenRegular(int directory, const std::string& name, off_t* size, BeneathResult* result)
+static int OpenRegular(int directory, const std::string& name, long long* size, BeneathResult* result)
 {
     const int fd = OpenBeneath(directory, name, O_RDONLY | O_NONBLOCK, result);
     if (fd < 0)
@@ -21,12 +23,13 @@ static int OpenRegular(int directory, const std::string& name, off_t* size, Bene
     return fd;
 }
 
-int OpenRegularFileForRead(const std::string& directory, const std::string& name, off_t* size, BeneathResult* result)
+FileId OpenRegularFileForRead(const std::string& directory, const std::string& name, long long* size,
+                              BeneathResult* result)
 {
     const int fd = OpenDirectory(directory, result);
     if (fd < 0)
-        return -1;
+        return kNoFile;
     const int file = OpenRegular(fd, name, size, result);
     close(fd);
-    return file;
+    return file < 0 ? kNoFile : file;
 }

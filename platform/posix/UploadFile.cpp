@@ -1,7 +1,8 @@
-#include "server/UploadFile.h"
+#include "platform/UploadFile.h"
 
-#include "platform/DurableReplace.h"
 #include "platform/TemporaryUpload.h"
+#include "platform/posix/DurableReplace.h"
+#include "platform/posix/OpenBeneath.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -30,8 +31,8 @@ static int CreateTemporary(UploadFile* upload, BeneathResult* result)
     for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
         upload->temporary = TemporaryUploadName(upload->target);
         // Owner-only while it fills: no other account may read a partial upload.
-        const int fd
-            = openat(upload->directory, upload->temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        const int fd = openat(static_cast<int>(upload->directory), upload->temporary.c_str(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0 || errno != EEXIST) {
             *result = fd >= 0
                 ? BeneathResult::Opened
@@ -56,48 +57,44 @@ static int OpenTargetDirectory(const std::string& writeDir, const std::string& p
     return fd;
 }
 
-static std::FILE* OpenTemporary(const std::string& writeDir, const std::string& name, UploadFile* upload,
-                                BeneathResult* result)
+static FileId OpenTemporary(const std::string& writeDir, const std::string& name, UploadFile* upload,
+                            BeneathResult* result)
 {
     const std::size_t slash = name.rfind('/');
     upload->target = slash == std::string::npos ? name : name.substr(slash + 1);
     const std::string parent = slash == std::string::npos ? std::string() : name.substr(0, slash);
     *result = BeneathResult::Failed;
     if (upload->target.empty())
-        return nullptr;
+        return kNoFile;
     upload->directory = OpenTargetDirectory(writeDir, parent, result);
     if (upload->directory < 0)
-        return nullptr;
-    if (!TargetPermissions(upload->directory, upload->target, &upload->mode)) {
+        return kNoFile;
+    if (!TargetPermissions(static_cast<int>(upload->directory), upload->target, &upload->mode)) {
         *result = BeneathResult::Failed;
-        return nullptr;
+        return kNoFile;
     }
     const int fd = CreateTemporary(upload, result);
-    if (fd < 0)
-        return nullptr;
-    std::FILE* file = fdopen(fd, "wb");
-    if (!file) {
-        *result = BeneathResult::Failed;
-        close(fd);
-        return nullptr;
-    }
-    setvbuf(file, nullptr, _IONBF, 0);
-    return file;
+    return fd < 0 ? kNoFile : fd;
 }
 
-std::FILE* BeginUpload(const std::string& writeDir, const std::string& name, UploadFile* upload, BeneathResult* result)
+FileId BeginUpload(const std::string& writeDir, const std::string& name, UploadFile* upload, BeneathResult* result)
 {
-    std::FILE* file = OpenTemporary(writeDir, name, upload, result);
-    if (!file)
+    const FileId file = OpenTemporary(writeDir, name, upload, result);
+    if (file == kNoFile)
         DiscardUpload(upload);
     return file;
 }
 
-bool CompleteUpload(UploadFile* upload, std::FILE* file)
+bool WriteUpload(FileId file, const void* block, std::size_t length)
 {
-    const bool replaced
-        = ReplaceDurably(upload->directory, fileno(file), upload->temporary, upload->target, upload->mode);
-    const bool closed = std::fclose(file) == 0;
+    return write(static_cast<int>(file), block, length) == static_cast<ssize_t>(length);
+}
+
+bool CompleteUpload(UploadFile* upload, FileId file)
+{
+    const bool replaced = ReplaceDurably(static_cast<int>(upload->directory), static_cast<int>(file), upload->temporary,
+                                         upload->target, upload->mode);
+    const bool closed = close(static_cast<int>(file)) == 0;
     if (replaced)
         upload->temporary.clear();
     return replaced && closed;
@@ -106,9 +103,9 @@ bool CompleteUpload(UploadFile* upload, std::FILE* file)
 void DiscardUpload(UploadFile* upload)
 {
     if (!upload->temporary.empty())
-        unlinkat(upload->directory, upload->temporary.c_str(), 0);
+        unlinkat(static_cast<int>(upload->directory), upload->temporary.c_str(), 0);
     upload->temporary.clear();
-    if (upload->directory >= 0)
-        close(upload->directory);
-    upload->directory = -1;
+    if (upload->directory != kNoFile)
+        close(static_cast<int>(upload->directory));
+    upload->directory = kNoFile;
 }

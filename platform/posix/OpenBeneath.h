@@ -2,15 +2,9 @@
 // Opening a received name beneath a configured directory, so that neither a
 // ".." step nor a symlink inside the directory can lead out of it. The
 // directory itself may be a symlink: the administrator chose it.
-#include <string>
+#include "platform/FileHandle.h"
 
-enum class BeneathResult {
-    Opened,
-    Missing,       // no such file, or a path component is not a directory
-    Outside,       // the name, or a link on its way, leads out of the directory
-    NoDescriptors, // the process or the system is out of file descriptors
-    Failed,        // any other reason, such as a permission
-};
+#include <string>
 
 // A descriptor of the directory at path (O_PATH), or -1 and the reason.
 int OpenDirectory(const std::string& path, BeneathResult* result);
