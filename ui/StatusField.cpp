@@ -28,31 +28,35 @@ std::string CStatusField::GetWindowText() const
     return m_format ? FormatText(m_format, m_numbers[0], m_numbers[1]) : m_text;
 }
 
+// The timer's message comes only once no other message waits, so during a
+// busy spell a text due to be shown is shown by the next text instead.
 void CStatusField::ShowSoon()
 {
-    if (m_repaintPending || !GetSafeHwnd())
+    if (!GetSafeHwnd())
         return;
     const auto sinceShown
         = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - m_shownAt);
     if (!m_shownOnce || sinceShown.count() >= kRepaintMs) {
         ShowNewest();
-        return;
+    } else if (!m_repaintPending) {
+        m_repaintPending = true;
+        SetTimer(kRepaintTimer, static_cast<UINT>(kRepaintMs - sinceShown.count()));
     }
-    m_repaintPending = true;
-    SetTimer(kRepaintTimer, static_cast<UINT>(kRepaintMs - sinceShown.count()));
 }
 
 void CStatusField::OnTimer(UINT_PTR id)
 {
     if (id != kRepaintTimer)
         return CEdit::OnTimer(id);
-    KillTimer(kRepaintTimer);
-    m_repaintPending = false;
     ShowNewest();
 }
 
 void CStatusField::ShowNewest()
 {
+    if (m_repaintPending) {
+        KillTimer(kRepaintTimer);
+        m_repaintPending = false;
+    }
     CEdit::SetWindowText(GetWindowText());
     m_shownAt = std::chrono::steady_clock::now();
     m_shownOnce = true;

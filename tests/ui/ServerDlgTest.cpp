@@ -18,6 +18,9 @@
 #include <QScreen>
 #include <QWindow>
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 class ServerDlgTest : public WindowFixture {
@@ -104,6 +107,13 @@ TEST_F(ServerDlgTest, TheStatusLineTakesEveryTextAndShowsTheNewestSoonAfter)
     EXPECT_EQ(m_dlg.m_status.GetWindowText(), "Finished");
     Pump(2 * CStatusField::kRepaintMs);
     EXPECT_EQ(field->text(), "Finished");
+
+    // A busy spell leaves the repaint's timer no turn; its texts still show.
+    g_statusLine->SetWindowText("Sending 1 of 3");
+    g_statusLine->SetWindowText("Sending 2 of 3");
+    std::this_thread::sleep_for(std::chrono::milliseconds(CStatusField::kRepaintMs));
+    g_statusLine->SetWindowText("Sending 3 of 3");
+    EXPECT_EQ(field->text(), "Sending 3 of 3");
 
     g_statusLine->SetWindowText("Fisrt Block of images/lab/second-floor/switch-17/firmware-2.4.1.bin sent");
     Pump(2 * CStatusField::kRepaintMs);
