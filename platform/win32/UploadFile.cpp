@@ -3,7 +3,11 @@
 #include "platform/TemporaryUpload.h"
 #include "platform/win32/OpenBeneath.h"
 
+#include <vector>
+
 constexpr int kCreateAttempts = 16;
+// FileRenameInfoEx of Windows 10, which these headers name only for later targets.
+constexpr auto kFileRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
 
 static HANDLE HandleOf(FileId id)
 {
@@ -46,8 +50,8 @@ static HANDLE CreateTemporary(const std::string& directory, UploadFile* upload, 
 {
     for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
         upload->temporary = TemporaryUploadName(upload->target);
-        const HANDLE file = CreateFileA((directory + '\\' + upload->temporary).c_str(), GENERIC_WRITE, 0, nullptr,
-                                        CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
+        const HANDLE file = CreateFileA((directory + '\\' + upload->temporary).c_str(), GENERIC_WRITE | DELETE, 0,
+                                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             *result = BeneathResult::Opened;
             return file;
@@ -102,22 +106,40 @@ bool WriteUpload(FileId file, const void* block, std::size_t length)
     return WriteFile(HandleOf(file), block, static_cast<DWORD>(length), &written, nullptr) && written == length;
 }
 
+// Windows 10 replaces a file that downloads still hold open (shared for
+// deletion) only with POSIX semantics: they go on reading the old bytes.
+static bool ReplaceByHandle(HANDLE file, const std::string& target)
+{
+    const int length = MultiByteToWideChar(CP_ACP, 0, target.c_str(), -1, nullptr, 0);
+    if (length <= 0)
+        return false;
+    std::vector<char> room(sizeof(FILE_RENAME_INFO) + static_cast<std::size_t>(length) * sizeof(WCHAR));
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(room.data());
+    rename->Flags = FILE_RENAME_FLAG_REPLACE_IF_EXISTS | FILE_RENAME_FLAG_POSIX_SEMANTICS;
+    rename->FileNameLength = static_cast<DWORD>((length - 1) * sizeof(WCHAR));
+    MultiByteToWideChar(CP_ACP, 0, target.c_str(), -1, rename->FileName, length);
+    return SetFileInformationByHandle(file, kFileRenameInfoEx, rename, static_cast<DWORD>(room.size()));
+}
+
 // The file shows once it is the target, and has reached the disk before it
-// replaces the target, which MOVEFILE_WRITE_THROUGH waits for in turn.
+// replaces the target. A volume that keeps no attributes kept none to clear:
+// that step may fail. Where the rename by handle is not known, MoveFileEx
+// replaces the target, waiting for the disk with MOVEFILE_WRITE_THROUGH.
 bool CompleteUpload(UploadFile* upload, FileId file)
 {
     FILE_BASIC_INFO visible{};
     visible.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-    const bool flushed = FlushFileBuffers(HandleOf(file))
-        && SetFileInformationByHandle(HandleOf(file), FileBasicInfo, &visible, sizeof visible);
-    const bool closed = CloseHandle(HandleOf(file));
+    SetFileInformationByHandle(HandleOf(file), FileBasicInfo, &visible, sizeof visible);
     const std::string base = FinalPathOf(HandleOf(upload->directory));
-    const bool replaced = flushed && closed && !base.empty()
-        && MoveFileExA((base + '\\' + upload->temporary).c_str(), (base + '\\' + upload->target).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    const std::string temporary = base + '\\' + upload->temporary, target = base + '\\' + upload->target;
+    const bool flushed = FlushFileBuffers(HandleOf(file)) && !base.empty();
+    bool replaced = flushed && ReplaceByHandle(HandleOf(file), target);
+    const bool closed = CloseHandle(HandleOf(file));
+    if (flushed && closed && !replaced)
+        replaced = MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (replaced)
         upload->temporary.clear();
-    return replaced;
+    return replaced && closed;
 }
 
 void DiscardUpload(UploadFile* upload)
