@@ -5,18 +5,36 @@ function(vantrel_sees_tree target)
   target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR})
 endfunction()
 
+# The folders that hold one platform's implementations beside the headers they
+# implement: Qt's on Linux, Win32's on Windows.
+if(WIN32)
+  set(VANTREL_PLATFORM_FOLDERS win32)
+else()
+  set(VANTREL_PLATFORM_FOLDERS qt)
+endif()
+
 # vantrel_library(<name> <deps>...): a static library of every .cpp file in the
-# calling folder, except main.cpp, which belongs to an executable.
+# calling folder and in its folder for this platform, except main.cpp and
+# WinMain.cpp, which belong to an executable. The headers are listed too, so that Qt's moc finds
+# those that sit apart from their implementation.
 function(vantrel_library name)
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+  set(folders ${CMAKE_CURRENT_SOURCE_DIR})
+  foreach(folder ${VANTREL_PLATFORM_FOLDERS})
+    list(APPEND folders ${CMAKE_CURRENT_SOURCE_DIR}/${folder})
+  endforeach()
+  list(TRANSFORM folders APPEND /*.cpp OUTPUT_VARIABLE patterns)
+  file(GLOB sources CONFIGURE_DEPENDS ${patterns})
+  list(FILTER sources EXCLUDE REGEX "/(main|WinMain)\\.cpp$")
   if(NOT sources)
     return()
   endif()
+  list(TRANSFORM folders APPEND /*.h OUTPUT_VARIABLE patterns)
+  file(GLOB headers CONFIGURE_DEPENDS ${patterns})
+  list(APPEND sources ${headers})
   add_library(${name} STATIC ${sources})
   target_link_libraries(${name} PUBLIC ${ARGN})
   vantrel_sees_tree(${name})
-  set_target_properties(${name} PROPERTIES AUTOMOC ON)
+  set_target_properties(${name} PROPERTIES AUTOMOC ${VANTREL_AUTOMOC})
 endfunction()
 
 # vantrel_library_sees(<name> <path>...): the library's own #include lines find

@@ -2,15 +2,16 @@
 // A non-blocking IPv4 UDP socket whose "a datagram is waiting" notifications
 // arrive as OnReceive calls on the UI thread, in the manner of the Microsoft
 // Foundation Classes' (MFC) CAsyncSocket.
+#include "platform/NetTypes.h"
 #include "platform/WinTypes.h"
 
 #include <memory>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
+#ifndef _WIN32
 class QSocketNotifier;
 
 constexpr long FD_READ = 0x01;
+#endif
 
 class CAsyncSocket {
 public:
@@ -61,6 +62,10 @@ public:
     virtual void OnBatchReceived();
 
 private:
+#ifdef _WIN32
+    SOCKET m_socket = INVALID_SOCKET;
+    HWND m_window = nullptr; // hidden; receives the socket's notifications
+#else
     struct Batches;
     // Datagrams taken off the socket that ReceiveFrom has not handed out yet.
     bool HasReceivedDatagrams() const;
@@ -70,4 +75,5 @@ private:
     int m_socket = -1;
     QSocketNotifier* m_notifier = nullptr;
     std::unique_ptr<Batches> m_batches;
+#endif
 };

@@ -1,9 +1,7 @@
 #include "platform/MessageBox.h"
 
 #include "platform/EventRecord.h"
-
-#include <QMessageBox>
-#include <QString>
+#include "platform/ModalBox.h"
 
 namespace {
 
@@ -49,8 +47,5 @@ int MessageBoxWithoutRecord(const std::string& text)
     // A copy, so that a seam may replace itself while it runs.
     if (MessageBoxSeam seam = Seam())
         return seam(text, AfxGetAppName());
-    QMessageBox box(QMessageBox::Warning, QString::fromLocal8Bit(AfxGetAppName()), QString::fromLocal8Bit(text),
-                    QMessageBox::Ok);
-    box.exec();
-    return IDOK;
+    return ShowModalBox(text, AfxGetAppName());
 }

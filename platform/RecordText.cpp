@@ -36,3 +36,8 @@ std::string VisibleForRecord(const std::string& text)
         AppendVisible(out, c);
     return out;
 }
+
+std::string RecordText(const std::string& line)
+{
+    return "vantrel: " + VisibleForRecord(line) + '\n';
+}

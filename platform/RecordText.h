@@ -13,3 +13,7 @@ std::string QuotedForRecord(const std::string& text);
 // The text with control bytes and bytes of 0x80 and above written as \xNN, the
 // rest as it is: for texts of the program's own that carry no quoted field.
 std::string VisibleForRecord(const std::string& text);
+
+// One line of the record as it is written: "vantrel: ", the line made
+// visible and a newline.
+std::string RecordText(const std::string& line);

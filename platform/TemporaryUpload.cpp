@@ -4,12 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <dirent.h>
-#include <fcntl.h>
+#include <random>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 
 // Well within the 255 bytes a name may have.
 constexpr std::size_t kKeptNameLength = 200;
@@ -19,7 +15,8 @@ constexpr std::size_t kDigits = 16;
 std::string TemporaryUploadName(const std::string& target)
 {
     char digits[kDigits + 1];
-    std::snprintf(digits, sizeof digits, "%08x%08x", arc4random(), arc4random());
+    std::random_device random;
+    std::snprintf(digits, sizeof digits, "%08x%08x", random(), random());
     std::string name(1, '.');
     name.append(target, 0, kKeptNameLength);
     name.append(kMarker);
@@ -27,9 +24,29 @@ std::string TemporaryUploadName(const std::string& target)
     return name;
 }
 
+// Windows finds a file by its name in any case, so there a request for
+// ".A.UPLOAD-0F..." names the temporary file ".a.upload-0f..." all the same.
+#ifdef _WIN32
+constexpr bool kNamesMatchInAnyCase = true;
+#else
+constexpr bool kNamesMatchInAnyCase = false;
+#endif
+
+static char Folded(char c)
+{
+    return kNamesMatchInAnyCase && c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 static bool IsLowercaseHex(char c)
 {
+    c = Folded(c);
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+}
+
+static bool IsMarker(std::string_view text)
+{
+    return std::equal(text.begin(), text.end(), kMarker.begin(), kMarker.end(),
+                      [](char a, char b) { return Folded(a) == b; });
 }
 
 bool IsTemporaryUploadName(const std::string& name)
@@ -38,37 +55,15 @@ bool IsTemporaryUploadName(const std::string& name)
     if (name.size() <= fixed || name.size() > fixed + kKeptNameLength || name[0] != '.')
         return false;
     const std::string_view tail = std::string_view(name).substr(name.size() - kMarker.size() - kDigits);
-    return tail.substr(0, kMarker.size()) == kMarker
+    return IsMarker(tail.substr(0, kMarker.size()))
         && std::all_of(tail.begin() + kMarker.size(), tail.end(), IsLowercaseHex);
-}
-
-static bool IsRegularFile(int directory, const char* name)
-{
-    struct stat info = {};
-    return fstatat(directory, name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode);
-}
-
-static int RemoveTemporaries(DIR* listing)
-{
-    const int directory = dirfd(listing);
-    int removed = 0;
-    while (const dirent* entry = readdir(listing)) {
-        if (IsTemporaryUploadName(entry->d_name) && IsRegularFile(directory, entry->d_name)
-            && unlinkat(directory, entry->d_name, 0) == 0)
-            ++removed;
-    }
-    return removed;
 }
 
 void RemoveStaleUploads(const std::string& writeDir)
 {
     if (writeDir.empty())
         return;
-    DIR* listing = opendir(writeDir.c_str());
-    if (!listing)
-        return;
-    const int removed = RemoveTemporaries(listing);
-    closedir(listing);
+    const int removed = RemoveTemporaryUploadFiles(writeDir);
     if (removed > 0)
         WriteRecordLine("removed " + std::to_string(removed) + " temporary file(s) of unfinished uploads from "
                         + writeDir);

@@ -16,3 +16,7 @@ bool IsTemporaryUploadName(const std::string& name);
 // and writes one record line saying how many, if any. Only while no other
 // instance runs: its uploads in progress would go too.
 void RemoveStaleUploads(const std::string& writeDir);
+
+// The platform's part of it: removes the regular files of writeDir itself
+// named as temporary uploads, and says how many.
+int RemoveTemporaryUploadFiles(const std::string& writeDir);

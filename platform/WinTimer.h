@@ -3,6 +3,8 @@
 // by the Qt event loop of the UI thread.
 #include "platform/WinTypes.h"
 
+// On Windows the timers are USER32's own.
+#ifndef _WIN32
 using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
 
 // Calls proc(window, WM_TIMER, id, milliseconds since start-up) about every
@@ -11,3 +13,4 @@ using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
 // replaced. Returns 0 on failure.
 UINT_PTR SetTimer(HWND window, UINT_PTR idEvent, UINT elapseMs, TIMERPROC proc);
 BOOL KillTimer(HWND window, UINT_PTR id);
+#endif

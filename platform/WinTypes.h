@@ -1,6 +1,20 @@
 #pragma once
 // The plain Windows types and constants that the program's interfaces are
 // written in, so that the code reads as it would against the real platform.
+// On Windows they are Windows' own; elsewhere the definitions below stand in
+// for them with the same sizes, signedness and values.
+#ifdef _WIN32
+// Windows Sockets 2 before windows.h, which would otherwise bring in 1.1.
+#include <winsock2.h>
+
+#include <windows.h>
+// The framework's windows have members named as the Microsoft Foundation
+// Classes (MFC) name them; USER32's macros of the same names would turn them
+// into their "A" forms in some files and not in others.
+#undef AppendMenu
+#undef GetWindowText
+#undef SetWindowText
+#else
 #include <cstdint>
 
 using BOOL = int;
@@ -26,3 +40,4 @@ constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
 
 constexpr UINT WM_TIMER = 0x0113;
+#endif

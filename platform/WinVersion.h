@@ -4,9 +4,12 @@
 // modern Windows, so callers take their modern path.
 #include "platform/WinTypes.h"
 
+// On Windows GetVersion and LOBYTE are KERNEL32's and windows.h's own.
+#ifndef _WIN32
 DWORD GetVersion();
 
 constexpr BYTE LOBYTE(DWORD value)
 {
     return static_cast<BYTE>(value & 0xFF);
 }
+#endif

@@ -3,44 +3,39 @@
 #include "res/AppIcon.xpm"
 #include "res/ResourceIds.h"
 
+#include <cstdio>
+#include <map>
+#include <string>
+
 namespace {
 
-constexpr int kWindowIconSizes[] = {16, 24, 32, 48};
+constexpr std::uint32_t kOpaque = 0xFF000000;
+
+// Reads an XPM picture of one character per pixel whose colours are "None"
+// or "#RRGGBB", as AppIcon.xpm is drawn.
+CIconImage ReadXpm(const char* const* xpm)
+{
+    CIconImage image;
+    int colours = 0;
+    int charsPerPixel = 0;
+    if (std::sscanf(xpm[0], "%d %d %d %d", &image.width, &image.height, &colours, &charsPerPixel) != 4
+        || charsPerPixel != 1)
+        return {};
+    std::map<char, std::uint32_t> palette;
+    for (int i = 1; i <= colours; ++i) {
+        const std::string entry = xpm[i];
+        const std::string value = entry.substr(entry.find(" c ") + 3);
+        palette[entry[0]] = value == "None" ? 0 : kOpaque | std::stoul(value.substr(1), nullptr, 16);
+    }
+    for (int row = 0; row < image.height; ++row)
+        for (int column = 0; column < image.width; ++column)
+            image.argb.push_back(palette[xpm[1 + colours + row][column]]);
+    return image;
+}
 
 } // namespace
 
-QImage LoadAppIconImage()
+CIconImage LoadIconImage(int iconId)
 {
-    return QImage(app_icon_xpm);
-}
-
-QPixmap LoadAppIconPixmap()
-{
-    return QPixmap(app_icon_xpm);
-}
-
-// The 32-pixel drawing is a pixel drawing: it is first enlarged pixel by
-// pixel to a whole multiple at least as large as the size wanted, so its
-// edges stay sharp, and only then smoothed down to that size.
-QImage RenderAppIcon(int size)
-{
-    const QImage icon = LoadAppIconImage().convertToFormat(QImage::Format_ARGB32);
-    const int factor = (size + icon.width() - 1) / icon.width();
-    const QImage enlarged = icon.scaled(icon.size() * factor, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    if (enlarged.width() == size)
-        return enlarged;
-    return enlarged.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-}
-
-QIcon LoadAppIcon()
-{
-    QIcon icon;
-    for (const int size : kWindowIconSizes)
-        icon.addPixmap(QPixmap::fromImage(RenderAppIcon(size)));
-    return icon;
-}
-
-QPixmap LoadIconPixmap(int iconId)
-{
-    return iconId == IDR_MAINFRAME ? LoadAppIconPixmap() : QPixmap();
+    return iconId == IDR_MAINFRAME ? ReadXpm(app_icon_xpm) : CIconImage();
 }

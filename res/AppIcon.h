@@ -1,18 +1,15 @@
 #pragma once
-// Icon 128, the application icon: one 32 x 32 image in 256 colours, and the
-// same drawing at the other sizes a desktop asks for.
-#include <QIcon>
-#include <QImage>
-#include <QPixmap>
+// Icon 128, the application icon: one 32 x 32 image in 256 colours, drawn as
+// an XPM picture in AppIcon.xpm.
+#include <cstdint>
+#include <vector>
 
-// The image itself, which needs no application object.
-QImage LoadAppIconImage();
-QPixmap LoadAppIconPixmap();
-// The drawing at size x size pixels; needs no application object either.
-QImage RenderAppIcon(int size);
-// The window's icon, at each size a desktop draws a window's icon in its
-// title bar and task bar: 16, 24, 32 and 48 pixels.
-QIcon LoadAppIcon();
-// The icon resource with this id, as a dialog template's static icon names
-// it; a null pixmap when there is none.
-QPixmap LoadIconPixmap(int iconId);
+struct CIconImage {
+    int width = 0;
+    int height = 0;
+    // Row by row from the top, 0xAARRGGBB; a transparent pixel is 0.
+    std::vector<std::uint32_t> argb;
+};
+
+// The icon resource with this id; an empty image when there is none.
+CIconImage LoadIconImage(int iconId);

@@ -1,9 +1,7 @@
 #include "res/DialogTemplates.h"
 
+#include "platform/WinUser.h"
 #include "res/ResourceIds.h"
-#include "res/WindowStyles.h"
-
-#include <array>
 
 namespace {
 
@@ -73,10 +71,15 @@ const CDialogTemplate kLegacyDirDialog = {
 
 } // namespace
 
+const std::vector<const CDialogTemplate*>& AllDialogTemplates()
+{
+    static const std::vector<const CDialogTemplate*> templates = {&kAboutBox, &kMainWindow, &kLegacyDirDialog};
+    return templates;
+}
+
 const CDialogTemplate* FindDialogTemplate(int id)
 {
-    static const std::array<const CDialogTemplate*, 3> templates = {&kMainWindow, &kAboutBox, &kLegacyDirDialog};
-    for (const CDialogTemplate* dialogTemplate : templates)
+    for (const CDialogTemplate* dialogTemplate : AllDialogTemplates())
         if (dialogTemplate->id == id)
             return dialogTemplate;
     return nullptr;

@@ -29,3 +29,5 @@ struct CDialogTemplate {
 
 // The template with this id, or null.
 const CDialogTemplate* FindDialogTemplate(int id);
+// Every template, in the order of their ids.
+const std::vector<const CDialogTemplate*>& AllDialogTemplates();

@@ -36,6 +36,14 @@ std::string LoadResString(UINT id)
     return Lookup(Overrides(), id, Lookup(Table(), id, {}));
 }
 
+std::vector<UINT> StringIds()
+{
+    std::vector<UINT> ids;
+    for (const auto& [id, text] : Table())
+        ids.push_back(id);
+    return ids;
+}
+
 void SetResStringOverride(UINT id, const std::string& text)
 {
     Overrides()[id] = text;

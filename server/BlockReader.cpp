@@ -10,27 +10,27 @@ constexpr std::size_t kReadAhead = 16 * kBlockSize;
 
 BlockReader::~BlockReader()
 {
-    if (m_descriptor >= 0)
-        CloseFile(m_descriptor);
+    if (m_file != kNoFile)
+        CloseFile(m_file);
 }
 
-void BlockReader::Open(int descriptor)
+void BlockReader::Open(FileId file)
 {
-    m_descriptor = descriptor;
+    m_file = file;
 }
 
-long long BlockReader::Read(off_t offset, char* block)
+long long BlockReader::Read(long long offset, char* block)
 {
     if (!m_buffer && offset == 0)
-        return ReadAt(m_descriptor, block, kBlockSize, 0);
-    const off_t end = m_start + static_cast<off_t>(m_length);
+        return ReadAt(m_file, block, kBlockSize, 0);
+    const long long end = m_start + static_cast<long long>(m_length);
     // A buffer that holds less than it could holds the end of the file.
     const bool held = m_buffer && offset >= m_start
-        && (offset + static_cast<off_t>(kBlockSize) <= end || (m_length < kReadAhead && offset <= end));
+        && (offset + static_cast<long long>(kBlockSize) <= end || (m_length < kReadAhead && offset <= end));
     if (!held) {
         if (!m_buffer)
             m_buffer = std::make_unique<char[]>(kReadAhead);
-        const long long count = ReadAt(m_descriptor, m_buffer.get(), kReadAhead, offset);
+        const long long count = ReadAt(m_file, m_buffer.get(), kReadAhead, offset);
         m_start = offset;
         m_length = count < 0 ? 0 : static_cast<std::size_t>(count);
         if (count < 0)

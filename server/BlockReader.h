@@ -4,9 +4,10 @@
 // call every sixteen blocks. The buffer is taken only when a block past the
 // first is asked for: a request that is never acknowledged, as in a flood,
 // holds its descriptor and nothing more.
+#include "platform/FileHandle.h"
+
 #include <cstddef>
 #include <memory>
-#include <sys/types.h>
 
 class BlockReader {
 public:
@@ -15,15 +16,15 @@ public:
     BlockReader(const BlockReader&) = delete;
     BlockReader& operator=(const BlockReader&) = delete;
 
-    // Takes the descriptor, which the reader closes.
-    void Open(int descriptor);
+    // Takes the file, which the reader closes.
+    void Open(FileId file);
     // Copies the block at offset, up to 512 bytes, to block: fewer only where
     // the file ends. Its length, or -1 on a read error.
-    long long Read(off_t offset, char* block);
+    long long Read(long long offset, char* block);
 
 private:
-    int m_descriptor = -1;
+    FileId m_file = kNoFile;
     std::unique_ptr<char[]> m_buffer;
-    off_t m_start = 0;        // the file offset of the buffer's first byte
+    long long m_start = 0;    // the file offset of the buffer's first byte
     std::size_t m_length = 0; // the bytes the buffer holds
 };

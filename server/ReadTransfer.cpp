@@ -1,6 +1,6 @@
 #include "server/TftpSocket.h"
 
-#include "server/RegularFile.h"
+#include "platform/RegularFile.h"
 #include "server/SafeName.h"
 #include "server/StatusLine.h"
 #include "server/StatusText.h"
@@ -11,18 +11,18 @@
 // mean the filesystem root and is never searched; a name that leads out of a
 // directory is not in it, and the search goes on. Out of descriptors, every
 // directory would fail alike, so the search stops there.
-static int OpenFromSearchDirs(const std::vector<std::string>& searchDirs, const std::string& name, off_t* size,
-                              BeneathResult* result)
+static FileId OpenFromSearchDirs(const std::vector<std::string>& searchDirs, const std::string& name, long long* size,
+                                 BeneathResult* result)
 {
     for (const std::string& directory : searchDirs) {
         if (directory.empty())
             continue;
-        const int file = OpenRegularFileForRead(directory, name, size, result);
-        if (file >= 0 || *result == BeneathResult::NoDescriptors)
+        const FileId file = OpenRegularFileForRead(directory, name, size, result);
+        if (file != kNoFile || *result == BeneathResult::NoDescriptors)
             return file;
     }
     *result = BeneathResult::Missing;
-    return -1;
+    return kNoFile;
 }
 
 void CTftpSocket::OnReadRequest(const char* packet, int length, const sockaddr_in& source, in_addr local)
@@ -33,11 +33,11 @@ void CTftpSocket::OnReadRequest(const char* packet, int length, const sockaddr_i
         Refuse(kAccessViolation, FormatText("Rejected Unsafe Name %s", name.c_str()), name, source, local);
         return;
     }
-    off_t size = 0;
+    long long size = 0;
     BeneathResult result = BeneathResult::Missing;
-    const int file
-        = NamesTemporaryUpload(name) ? -1 : OpenFromSearchDirs(*m_pSearchDirs, ServedName(name), &size, &result);
-    if (file < 0) {
+    const FileId file
+        = NamesTemporaryUpload(name) ? kNoFile : OpenFromSearchDirs(*m_pSearchDirs, ServedName(name), &size, &result);
+    if (file == kNoFile) {
         if (result == BeneathResult::NoDescriptors)
             Refuse(kTooManyOpenFiles, FormatText("Too many open files for %s", name.c_str()), name, source, local);
         else

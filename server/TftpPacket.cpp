@@ -1,6 +1,7 @@
 #include "server/TftpPacket.h"
 
-#include <arpa/inet.h>
+#include "platform/NetTypes.h"
+
 #include <cstring>
 
 std::uint16_t ReadWord(const char* packet, int position)

@@ -1,6 +1,7 @@
 #include "server/TftpSocket.h"
 
 #include "platform/EventRecord.h"
+#include "platform/FileRead.h"
 #include "platform/FreeMemory.h"
 #include "platform/MessageBox.h"
 #include "platform/RecordText.h"
@@ -66,8 +67,8 @@ void CTftpSocket::RemoveTransfer(CTransfer* t)
     if (t->next)
         t->next->newer = t->newer;
     m_index.Remove(t);
-    if (t->file)
-        std::fclose(t->file);
+    if (t->file != kNoFile)
+        CloseFile(t->file);
     DiscardUpload(&t->upload);
     delete t;
     if (--m_records == 0)

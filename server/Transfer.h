@@ -1,20 +1,18 @@
 #pragma once
 // One read or write transfer in progress: a record of the transfer table that
 // CTftpSocket keeps from m_head, newest first, and of its index by peer.
+#include "platform/NetTypes.h"
+#include "platform/UploadFile.h"
 #include "server/BlockReader.h"
-#include "server/UploadFile.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <netinet/in.h>
 #include <string>
-#include <sys/types.h>
 
 constexpr int kReplyTimeoutTicks = 6;
 constexpr int kLifetimeTicks = 3600;
 
 struct CTransfer {
-    std::FILE* file = nullptr;     // write: owned, unbuffered "wb"; read: none, see reader
+    FileId file = kNoFile;         // write: the temporary file, owned; read: none, see reader
     std::uint16_t block = 0;       // read: last block sent; write: last block acknowledged
     std::uint16_t totalBlocks = 0; // read: file size / 512, low 16 bits, for status texts
     std::uint16_t retries = 0;     // read: resends over the whole transfer; write: since the last DATA
@@ -35,7 +33,7 @@ struct CTransfer {
     BlockReader reader;
     // Read: the file offset of block `block`'s data. Kept apart from the
     // 16-bit block number, which wraps on files of more than 65535 blocks.
-    off_t blockOffset = 0;
+    long long blockOffset = 0;
     // The address the request was sent to, which every datagram of the
     // transfer leaves from, as clients behind a firewall or NAT expect;
     // INADDR_ANY when the kernel would choose that address anyway.
@@ -45,5 +43,5 @@ struct CTransfer {
     // came, and read: the file's size; write: the bytes stored so far.
     std::string name;
     double started = 0;
-    off_t bytes = 0;
+    long long bytes = 0;
 };

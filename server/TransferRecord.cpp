@@ -3,9 +3,8 @@
 #include "platform/EventRecord.h"
 #include "platform/RecordText.h"
 
-#include <arpa/inet.h>
+#include <chrono>
 #include <cstdio>
-#include <ctime>
 
 namespace {
 
@@ -37,7 +36,5 @@ std::string FinishedEvent(long long bytes, double startedSeconds)
 
 double MonotonicSeconds()
 {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }

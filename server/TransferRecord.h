@@ -3,7 +3,8 @@
 // each naming the client's address and port and the file name as received,
 // quoted and escaped so that no name can pass for another part of the line.
 // Never a line per block, so a large transfer is a handful of lines.
-#include <netinet/in.h>
+#include "platform/NetTypes.h"
+
 #include <string>
 
 void RecordEvent(const sockaddr_in& client, const std::string& name, const std::string& event);

@@ -6,7 +6,6 @@
 #include "server/TftpPacket.h"
 #include "server/TransferRecord.h"
 
-#include <unistd.h>
 #include <utility>
 
 void CTftpSocket::OnWriteRequest(const char* packet, int length, const sockaddr_in& source, in_addr local)
@@ -25,8 +24,8 @@ void CTftpSocket::OnWriteRequest(const char* packet, int length, const sockaddr_
     UploadFile upload;
     BeneathResult result = BeneathResult::Failed;
     // An empty write directory would put the file at the filesystem root.
-    std::FILE* file = m_pWriteDir->empty() ? nullptr : BeginUpload(*m_pWriteDir, ServedName(name), &upload, &result);
-    if (!file) {
+    const FileId file = m_pWriteDir->empty() ? kNoFile : BeginUpload(*m_pWriteDir, ServedName(name), &upload, &result);
+    if (file == kNoFile) {
         if (result == BeneathResult::Outside)
             Refuse(kAccessViolation, unsafe, name, source, local);
         else if (result == BeneathResult::NoDescriptors)
@@ -54,26 +53,24 @@ void CTftpSocket::OnData(const char* packet, int length, const sockaddr_in& sour
     ++t->block;
     t->retries = 0;
     t->replyTimeout = kReplyTimeoutTicks;
-    // Straight to the descriptor: an ACK means the block is in the file.
     const auto dataLength = static_cast<std::size_t>(length - kHeaderSize);
-    const ssize_t written = write(fileno(t->file), packet + kHeaderSize, dataLength);
-    if (written != static_cast<ssize_t>(dataLength)) {
+    if (!WriteUpload(t->file, packet + kHeaderSize, dataLength)) {
         FailWrite(t);
         return;
     }
-    t->bytes += written;
+    t->bytes += static_cast<long long>(dataLength);
     if (dataLength < kBlockSize) {
         FinishWrite(t, block);
         return;
     }
     SendAck(block, source, t->local);
-    SetStatus("Write Block %d %d bytes", block, static_cast<int>(written));
+    SetStatus("Write Block %d %d bytes", block, static_cast<int>(dataLength));
 }
 
 // The final ACK goes out only once the file has replaced its target.
 void CTftpSocket::FinishWrite(CTransfer* t, std::uint16_t block)
 {
-    if (!CompleteUpload(&t->upload, std::exchange(t->file, nullptr))) {
+    if (!CompleteUpload(&t->upload, std::exchange(t->file, kNoFile))) {
         FailWrite(t);
         return;
     }

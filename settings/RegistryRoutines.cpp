@@ -79,6 +79,8 @@ HKEY OpenSettingsKeyTransacted(HANDLE transaction, LONG* failure)
     HKEY key = nullptr;
     const LONG status = RegCreateKeyTransactedA(HKEY_LOCAL_MACHINE, kBaseKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
                                                 KEY_ALL_ACCESS, nullptr, &key, nullptr, transaction, nullptr);
+    if (status == ERROR_CALL_NOT_IMPLEMENTED)
+        return OpenSettingsKey(failure);
     NoteError(status, failure);
     return status == ERROR_SUCCESS ? key : nullptr;
 }

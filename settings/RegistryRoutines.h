@@ -2,10 +2,8 @@
 // Small helpers over the registry for the settings key. They report nothing:
 // a failed read gives the default, a failed write is lost. A reader given a
 // failure slot notes there the first error that was not mere absence, so that
-// a caller can tell a store it could not read from one that is still empty; a
-// writer given one notes there the first error of all. Once a slot holds an
-// error, the calls given it try nothing more.
-#include "platform/registry/Registry.h"
+// a caller can tell a store it could not read from one that is still empty.
+#include "platform/Registry.h"
 
 #include <string>
 
@@ -13,6 +11,8 @@
 // full access and created if missing; null on failure.
 HKEY OpenSettingsKey(LONG* failure = nullptr);
 // The same key in a transaction: what is written below it lands at the commit.
+// Where the registry has no transactions, the key itself, so that the values
+// are written one by one.
 HKEY OpenSettingsKeyTransacted(HANDLE transaction, LONG* failure = nullptr);
 
 // A null sub-key name queries key itself.

@@ -1,7 +1,7 @@
 #pragma once
 // Load and save of the main window's four settings fields, under the
 // "Settings" sub-key of the base key.
-#include "platform/registry/Registry.h"
+#include "platform/Registry.h"
 
 #include <string>
 #include <vector>

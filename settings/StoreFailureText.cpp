@@ -1,6 +1,6 @@
 #include "settings/StoreFailureText.h"
 
-#include "platform/registry/Registry.h"
+#include "platform/Registry.h"
 
 std::string StoreFailureText(LONG status)
 {

@@ -2,8 +2,8 @@
 
 #include "res/ResourceIds.h"
 
-CAboutBox::CAboutBox(QWidget* parent)
-    : CDialog(IDD_ABOUTBOX, parent)
+CAboutBox::CAboutBox(CWnd* pParentWnd)
+    : CDialog(IDD_ABOUTBOX, pParentWnd)
 {
 }
 

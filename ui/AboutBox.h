@@ -3,8 +3,7 @@
 #include "ui/dialog/Dialog.h"
 
 class CAboutBox : public CDialog {
-    Q_OBJECT
 public:
-    explicit CAboutBox(QWidget* parent = nullptr);
+    explicit CAboutBox(CWnd* pParentWnd = nullptr);
     void DoDataExchange(CDataExchange* pDX) override;
 };

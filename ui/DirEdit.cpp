@@ -4,32 +4,6 @@
 #include "res/StringTable.h"
 #include "ui/DirChooser.h"
 #include "ui/dialog/DataExchange.h"
-#include "ui/dialog/TemplateLoader.h"
-
-#include <QLineEdit>
-#include <QPushButton>
-
-CDirBrowseButton::~CDirBrowseButton()
-{
-    // The window goes with the CWnd part, after this object stopped being
-    // an event filter.
-    if (m_hWnd)
-        m_hWnd->removeEventFilter(this);
-}
-
-BOOL CDirBrowseButton::Create(const std::string& caption, const QRect& rect, QWidget* parent, int id)
-{
-    auto* button = new QPushButton(QString::fromLocal8Bit(caption), parent);
-    button->setAutoDefault(false);
-    button->setFocusPolicy(Qt::ClickFocus); // no tab stop: Tab passes it by
-    button->setGeometry(rect);
-    SetControlId(button, id);
-    button->installEventFilter(this);
-    connect(button, &QPushButton::clicked, this, &CDirBrowseButton::OnClicked);
-    button->show();
-    m_hWnd = button;
-    return TRUE;
-}
 
 void CDirBrowseButton::OnClicked()
 {
@@ -37,36 +11,50 @@ void CDirBrowseButton::OnClicked()
         m_pEdit->OnBrowse();
 }
 
-bool CDirBrowseButton::eventFilter(QObject* watched, QEvent* event)
+BOOL CDirBrowseButton::OnChildNotify(int notification)
 {
-    if (m_bFirstMessage && watched == m_hWnd) {
-        m_bFirstMessage = FALSE;
-        m_hWnd->setToolTip(QString::fromLocal8Bit(LoadResString(IDS_MODIFY)));
-    }
-    return QObject::eventFilter(watched, event);
+    if (notification != BN_CLICKED)
+        return FALSE;
+    OnClicked();
+    return TRUE;
 }
 
-BOOL CDirEdit::SubclassEdit(QWidget* control)
+BOOL CDirBrowseButton::PreTranslateMessage(MSG* pMsg)
 {
-    if (!SubclassWindow(control))
+    // Cleared first: registering the tool sends the button messages of its own.
+    if (m_bFirstMessage) {
+        m_bFirstMessage = FALSE;
+        m_toolTip.Create(this);
+        m_toolTip.Activate(TRUE);
+        m_toolTip.AddTool(this, IDS_MODIFY);
+    }
+    m_toolTip.RelayEvent(pMsg);
+    return CButton::PreTranslateMessage(pMsg);
+}
+
+BOOL CDirEdit::SubclassEdit(HWND hWnd)
+{
+    if (!SubclassWindow(hWnd))
         return FALSE;
-    if (!LineEdit()->isReadOnly())
+    if (!(GetStyle() & ES_READONLY))
         return FALSE;
     return CreateBrowseButton();
 }
 
 BOOL CDirEdit::CreateBrowseButton()
 {
-    QWidget* parent = m_hWnd->parentWidget();
+    const HWND parent = GetParent();
     if (!parent)
         return FALSE;
-    const QRect edit = m_hWnd->geometry();
-    const int height = edit.height();
-    const QRect button(edit.x() + edit.width(), edit.y(), 8 * height / 10, height);
-    // The button inherits the parent's font, or the system's when the parent
-    // has none of its own.
-    const BOOL created = m_browseButton.Create(LoadResString(IDS_BROWSE), button, parent, IDC_BROWSE);
+    const RECT edit = GetRectInParent();
+    const LONG height = edit.bottom - edit.top;
+    const RECT button = {edit.right, edit.top, edit.right + 8 * height / 10, edit.bottom};
+    // No tab stop: the Tab key passes the button by.
+    const BOOL created = m_browseButton.Create(LoadResString(IDS_BROWSE), WS_CHILD | WS_VISIBLE | WS_GROUP, button,
+                                               parent, IDC_BROWSE);
     m_browseButton.SetEdit(this);
+    // The parent's font, or the system's when the parent has none of its own.
+    m_browseButton.SetFont(GetFont(parent));
     return created;
 }
 
@@ -86,7 +74,7 @@ void CDirEdit::OnBrowse()
 
 void DDX_DirEdit(CDataExchange* pDX, int nIDC, CDirEdit& rControl, int nOptions, const std::string& strTitle)
 {
-    QWidget* control = pDX->PrepareEditCtrl(nIDC);
+    HWND control = pDX->PrepareEditCtrl(nIDC);
     if (!pDX->m_bSaveAndValidate && !rControl.GetSafeHwnd() && !rControl.SubclassEdit(control))
         AfxThrowNotSupportedException();
     rControl.SetOptions(nOptions, strTitle);

@@ -1,30 +1,28 @@
 #pragma once
 // A read-only directory field with a "..." browse button against its right
-// edge; a click opens the directory chooser from the field's text.
+// edge; a click opens the directory chooser from the field's text, and
+// resting the mouse on the button shows "Modify".
 #include "ui/dialog/Controls.h"
+#include "ui/dialog/ToolTipCtrl.h"
 
-#include <QObject>
 #include <string>
 
 class CDataExchange;
 class CDirEdit;
 
-class CDirBrowseButton : public QObject, public CButton {
-    Q_OBJECT
+class CDirBrowseButton : public CButton {
 public:
-    CDirBrowseButton() = default;
-    ~CDirBrowseButton() override;
     void SetEdit(CDirEdit* pEdit) { m_pEdit = pEdit; }
-    BOOL Create(const std::string& caption, const QRect& rect, QWidget* parent, int id);
     void OnClicked();
-
-protected:
-    // Sees the button's events; the first one creates the tooltip.
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    // The button's own click, reflected back to it by the dialog.
+    BOOL OnChildNotify(int notification) override;
+    // The first message creates the tooltip; every message is relayed to it.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
 
 private:
     CDirEdit* m_pEdit = nullptr;
     BOOL m_bFirstMessage = TRUE;
+    CToolTipCtrl m_toolTip;
 };
 
 class CDirEdit : public CEdit {
@@ -34,7 +32,7 @@ public:
 
     // Takes over an existing edit control and creates the button; FALSE when
     // the control is missing, not an edit control or not read-only.
-    BOOL SubclassEdit(QWidget* control);
+    BOOL SubclassEdit(HWND hWnd);
     BOOL CreateBrowseButton();
     void SetOptions(int nOptions, const std::string& strTitle);
     void OnBrowse();

@@ -7,25 +7,16 @@
 #include "res/StringTable.h"
 #include "ui/ServerDlg.h"
 
-#include <QApplication>
-#include <QFileInfo>
-#include <QTimer>
-
 namespace {
 
-// The end of the session closes the main window as its close box does. The
-// boxes open above it go first: the main window's modal run can only end once
-// their nested loops have returned.
-void CloseForSessionEnd(CServerDlg& mainWindow)
+// The end of the session saves the settings at once, as Exit does, since the
+// system may end the process as soon as this returns; then the windows close
+// as their close boxes do, and the run ends as after any close.
+void EndForSession(CServerDlg& mainWindow)
 {
-    while (QWidget* popup = QApplication::activePopupWidget())
-        popup->close();
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        auto* box = qobject_cast<QDialog*>(window);
-        if (box && box != &mainWindow && box->isVisible())
-            box->reject();
-    }
-    mainWindow.close();
+    mainWindow.UpdateData(TRUE);
+    mainWindow.SaveSettings();
+    AfxCloseAllDialogs(mainWindow);
 }
 
 } // namespace
@@ -36,7 +27,7 @@ void CServerApp::EndIfHeadlessWithoutService(CServerDlg& mainWindow)
     if (!m_headless || g_server == &mainWindow.m_server)
         return;
     m_exitCode = 1;
-    mainWindow.close();
+    mainWindow.SendCommand(IDCANCEL);
 }
 
 BOOL CServerApp::InitInstance()
@@ -49,8 +40,8 @@ BOOL CServerApp::InitInstance()
     CServerDlg mainWindow(m_port);
     mainWindow.LoadSettings();
     m_pMainWnd = &mainWindow;
-    InstallSessionSignals([&mainWindow] { CloseForSessionEnd(mainWindow); });
-    QTimer::singleShot(0, &mainWindow, [this, &mainWindow] { EndIfHeadlessWithoutService(mainWindow); });
+    InstallSessionSignals([&mainWindow] { EndForSession(mainWindow); });
+    AfxPostCall([this, &mainWindow] { EndIfHeadlessWithoutService(mainWindow); });
     mainWindow.DoModal();
     // A late signal must not cut the save short, nor reach a window that is gone.
     InstallSessionSignals({});
@@ -61,5 +52,7 @@ BOOL CServerApp::InitInstance()
 
 std::string AppNameFromPath(const std::string& executablePath)
 {
-    return QFileInfo(QString::fromLocal8Bit(executablePath)).completeBaseName().toLocal8Bit().toStdString();
+    const std::string fileName = executablePath.substr(executablePath.find_last_of("/\\") + 1);
+    const std::string::size_type extension = fileName.rfind('.');
+    return extension == std::string::npos || extension == 0 ? fileName : fileName.substr(0, extension);
 }

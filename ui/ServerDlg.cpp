@@ -1,13 +1,13 @@
 #include "ui/ServerDlg.h"
 
 #include "platform/EventRecord.h"
-#include "res/AppIcon.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 #include "settings/StoreFailureText.h"
 #include "ui/AboutBox.h"
 #include "ui/DirChooser.h"
 #include "ui/dialog/DataExchange.h"
+#include "ui/dialog/Icons.h"
 #include "ui/dialog/SystemMenu.h"
 
 #include <algorithm>
@@ -21,7 +21,7 @@ const char* const kSettingsNotLoaded = "Settings not loaded; they will not be sa
 CServerDlg::CServerDlg(UINT port)
     : CDialog(IDD_VANTREL_DIALOG),
       m_server(port),
-      m_hIcon(LoadAppIcon())
+      m_hIcon(AfxLoadIcon(IDR_MAINFRAME))
 {
 }
 
@@ -68,7 +68,8 @@ BOOL CServerDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     AddAboutToSystemMenu();
-    setWindowIcon(m_hIcon);
+    SetIcon(m_hIcon, ICON_BIG);
+    SetIcon(m_hIcon, ICON_SMALL);
     for (const std::string& dir : m_searchDirs)
         m_searchDirList.AddString(dir);
     g_statusLine = &m_status;
@@ -114,17 +115,11 @@ void CServerDlg::OnSysCommand(UINT id)
         CDialog::OnSysCommand(id);
 }
 
-void CServerDlg::OnSystemMenuRequest(const QPoint& globalPos)
-{
-    if (CSystemMenu* menu = GetSystemMenu(this))
-        menu->Popup(globalPos);
-}
-
 void CServerDlg::OnAddSearchDir()
 {
     std::string path = m_lastSearchDir;
     CDirChooser chooser;
-    if (!chooser.ChooseDirectory(path, this, FALSE, "Choose a search Directory"))
+    if (!chooser.ChooseDirectory(path, GetSafeHwnd(), FALSE, "Choose a search Directory"))
         return;
     m_searchDirList.AddString(path);
     m_searchDirs.push_back(path);

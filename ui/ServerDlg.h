@@ -10,8 +10,6 @@
 #include "ui/dialog/Controls.h"
 #include "ui/dialog/Dialog.h"
 
-#include <QIcon>
-
 #include <string>
 #include <vector>
 
@@ -19,7 +17,6 @@
 constexpr UINT IDM_ABOUTBOX = 0x0010;
 
 class CServerDlg : public CDialog {
-    Q_OBJECT
 public:
     // The service listens on port; the program always uses 69.
     explicit CServerDlg(UINT port = 69);
@@ -36,13 +33,12 @@ public:
     BOOL OnInitDialog() override;
     void OnCommand(int id, int notification) override;
     void OnSysCommand(UINT id) override;
-    void OnSystemMenuRequest(const QPoint& globalPos) override;
+    HICON OnQueryDragIcon() override { return m_hIcon; }
 
     void OnAddSearchDir();
     void OnRemoveSearchDir();
     void OnSettingChanged();
     void OnAbout();
-    QIcon OnQueryDragIcon() const { return m_hIcon; }
 
     // Declaration order matters: m_server refers to the settings before it and
     // so is torn down before them.
@@ -55,7 +51,7 @@ public:
     std::vector<std::string> m_searchDirs;
     CTftpSocket m_server;
     std::string m_lastSearchDir; // where the next ADD starts; never stored
-    QIcon m_hIcon;
+    HICON m_hIcon;
 
 private:
     CSettingsFields Fields();

@@ -2,11 +2,11 @@
 
 #include "server/StatusText.h"
 
-CStatusField::CStatusField()
-{
-    m_repaint.setSingleShot(true);
-    m_repaint.callOnTimeout([this] { ShowNewest(); });
-}
+namespace {
+
+constexpr UINT_PTR kRepaintTimer = 1;
+
+} // namespace
 
 void CStatusField::SetWindowText(const std::string& text)
 {
@@ -28,19 +28,36 @@ std::string CStatusField::GetWindowText() const
     return m_format ? FormatText(m_format, m_numbers[0], m_numbers[1]) : m_text;
 }
 
+// The timer's message comes only once no other message waits, so during a
+// busy spell a text due to be shown is shown by the next text instead.
 void CStatusField::ShowSoon()
 {
-    if (m_repaint.isActive())
+    if (!GetSafeHwnd())
         return;
-    const qint64 sinceShown = m_sinceShown.isValid() ? m_sinceShown.elapsed() : kRepaintMs;
-    if (sinceShown >= kRepaintMs)
+    const auto sinceShown
+        = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - m_shownAt);
+    if (!m_shownOnce || sinceShown.count() >= kRepaintMs) {
         ShowNewest();
-    else
-        m_repaint.start(static_cast<int>(kRepaintMs - sinceShown));
+    } else if (!m_repaintPending) {
+        m_repaintPending = true;
+        SetTimer(kRepaintTimer, static_cast<UINT>(kRepaintMs - sinceShown.count()));
+    }
+}
+
+void CStatusField::OnTimer(UINT_PTR id)
+{
+    if (id != kRepaintTimer)
+        return CEdit::OnTimer(id);
+    ShowNewest();
 }
 
 void CStatusField::ShowNewest()
 {
+    if (m_repaintPending) {
+        KillTimer(kRepaintTimer);
+        m_repaintPending = false;
+    }
     CEdit::SetWindowText(GetWindowText());
-    m_sinceShown.start();
+    m_shownAt = std::chrono::steady_clock::now();
+    m_shownOnce = true;
 }

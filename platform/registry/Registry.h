@@ -33,6 +33,8 @@ constexpr LONG ERROR_INVALID_HANDLE = 6;
 // Another program held the file past the wait.
 constexpr LONG ERROR_SHARING_VIOLATION = 32;
 constexpr LONG ERROR_INVALID_PARAMETER = 87;
+// What a registry without transactions answers RegCreateKeyTransactedA.
+constexpr LONG ERROR_CALL_NOT_IMPLEMENTED = 120;
 constexpr LONG ERROR_MORE_DATA = 234;
 // The file is not a database with the two tables of the layout.
 constexpr LONG ERROR_BADDB = 1009;

@@ -29,3 +29,9 @@ PACKAGE_PACKAGES="dpkg-dev file"
 # and Qt's platform plugin for it.
 WINDOW_TEST_PACKAGES="xvfb openbox x11-utils iproute2 util-linux qt6-qpa-plugins"
 TEST_PACKAGES="tftp-hpa curl busybox atftp iproute2 nftables util-linux sqlite3 clang clang-format $PACKAGE_PACKAGES desktop-file-utils man-db lintian $WINDOW_TEST_PACKAGES"
+# The Windows build: the mingw-w64 cross compiler (posix threads) and
+# GoogleTest's sources for it; its installer is made by NSIS; its tests run
+# under wine, with wine's fonts and an X server of its own.
+WINDOWS_BUILD_PACKAGES="g++-mingw-w64-x86-64-posix googletest"
+WINDOWS_PACKAGE_PACKAGES="nsis"
+WINDOWS_PACKAGES="$WINDOWS_BUILD_PACKAGES $WINDOWS_PACKAGE_PACKAGES wine wine64 fonts-wine xvfb"

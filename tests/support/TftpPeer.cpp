@@ -1,18 +1,12 @@
 #include "tests/support/TftpPeer.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QEventLoop>
+#include "tests/support/EventPump.h"
+
 #include <algorithm>
-#include <arpa/inet.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 void PumpEvents(int ms)
 {
-    QDeadlineTimer deadline(ms);
-    while (!deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    PumpUntil([] { return false; }, ms);
 }
 
 static std::string Word(std::uint16_t value)
@@ -59,38 +53,34 @@ std::uint16_t BlockOf(const std::string& packet)
 }
 
 Peer::Peer(unsigned short serverPort)
-    : m_socket(socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0))
 {
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(m_socket, reinterpret_cast<sockaddr*>(&local), sizeof local);
+    m_socket.Create(0, SOCK_DGRAM, 0, "127.0.0.1");
     m_server.sin_family = AF_INET;
     m_server.sin_port = htons(serverPort);
     m_server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
 }
 
-Peer::~Peer()
-{
-    close(m_socket);
-}
+Peer::~Peer() = default;
 
 void Peer::Send(const std::string& packet)
 {
-    sendto(m_socket, packet.data(), packet.size(), 0, reinterpret_cast<sockaddr*>(&m_server), sizeof m_server);
+    m_socket.SendTo(packet.data(), static_cast<int>(packet.size()), reinterpret_cast<sockaddr*>(&m_server),
+                    sizeof m_server);
 }
 
 std::optional<std::string> Peer::Receive(int timeoutMs)
 {
     char buffer[2048];
-    QDeadlineTimer deadline(timeoutMs);
-    do {
-        ssize_t n = recv(m_socket, buffer, sizeof buffer, 0);
-        if (n >= 0)
-            return std::string(buffer, static_cast<std::size_t>(n));
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-    } while (!deadline.hasExpired());
-    return std::nullopt;
+    int n = -1;
+    const auto received = [&] {
+        sockaddr_in from{};
+        socklen_t length = sizeof from;
+        n = m_socket.ReceiveFrom(buffer, sizeof buffer, reinterpret_cast<sockaddr*>(&from), &length);
+        return n >= 0;
+    };
+    if (!PumpUntil(received, timeoutMs))
+        return std::nullopt;
+    return std::string(buffer, static_cast<std::size_t>(n));
 }
 
 std::vector<std::string> Peer::Drain(int quietMs)
@@ -104,10 +94,7 @@ std::vector<std::string> Peer::Drain(int quietMs)
 
 unsigned short Peer::Port() const
 {
-    sockaddr_in local{};
-    socklen_t length = sizeof local;
-    getsockname(m_socket, reinterpret_cast<sockaddr*>(&local), &length);
-    return ntohs(local.sin_port);
+    return m_socket.GetLocalPort();
 }
 
 std::optional<std::string> Peer::Download(const std::string& name, std::vector<int>* lengths)

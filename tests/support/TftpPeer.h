@@ -1,13 +1,15 @@
 #pragma once
 // A scripted TFTP client for tests whose service runs in the same process:
-// raw datagrams on a loopback socket, and while it waits for a reply the Qt
+// raw datagrams on a loopback socket, and while it waits for a reply the
 // event loop runs the service.
-#include <netinet/in.h>
+#include "platform/AsyncSocket.h"
+
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-// Runs the Qt event loop for about ms milliseconds.
+// Runs the event loop for about ms milliseconds.
 void PumpEvents(int ms);
 
 std::string RequestPacket(std::uint16_t opcode, const std::string& name, const std::string& mode = "octet");
@@ -41,6 +43,6 @@ public:
     int Upload(const std::string& name, const std::string& bytes);
 
 private:
-    int m_socket;
+    CAsyncSocket m_socket; // without notifications: Receive takes what came
     sockaddr_in m_server{};
 };

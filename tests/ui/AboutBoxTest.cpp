@@ -6,6 +6,7 @@
 #include "res/ResourceIds.h"
 #include "ui/AboutBox.h"
 #include "ui/ServerDlg.h"
+#include "ui/dialog/qt/WindowHandle.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -35,29 +36,29 @@ TEST_F(AboutBoxTest, ShowsNameVersionAndIconAndEndsByOkOrEscape)
         int result;
     };
     const Case cases[] = {
-        {"OK", [](CAboutBox& b) { qobject_cast<QAbstractButton*>(b.GetDlgItem(IDOK))->click(); }, IDOK},
+        {"OK", [](CAboutBox& b) { qobject_cast<QAbstractButton*>(QtWidget(b.GetDlgItem(IDOK)))->click(); }, IDOK},
         {"Enter",
          [](CAboutBox& b) {
              QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-             QApplication::sendEvent(b.focusWidget(), &enter);
+             QApplication::sendEvent(QtDialog(b)->focusWidget(), &enter);
          },
          IDOK},
         {"Esc",
          [](CAboutBox& b) {
              QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-             QApplication::sendEvent(b.focusWidget(), &esc);
+             QApplication::sendEvent(QtDialog(b)->focusWidget(), &esc);
          },
          IDCANCEL},
-        {"close box", [](CAboutBox& b) { b.close(); }, IDCANCEL},
+        {"close box", [](CAboutBox& b) { QtDialog(b)->close(); }, IDCANCEL},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         CAboutBox box;
         const int result = RunModal(box, [&] {
-            EXPECT_EQ(box.windowTitle(), "About Vantrel");
-            EXPECT_EQ(LabelTexts(box), (std::vector<std::string>{"Vantrel TFTP Server Version 1.2"}));
+            EXPECT_EQ(QtDialog(box)->windowTitle(), "About Vantrel");
+            EXPECT_EQ(LabelTexts(*QtDialog(box)), (std::vector<std::string>{"Vantrel TFTP Server Version 1.2"}));
             bool hasIcon = false;
-            for (const QLabel* label : box.findChildren<QLabel*>())
+            for (const QLabel* label : QtDialog(box)->findChildren<QLabel*>())
                 hasIcon = hasIcon || !label->pixmap().isNull();
             EXPECT_TRUE(hasIcon);
             c.end(box);
@@ -72,16 +73,16 @@ TEST_F(AboutBoxTest, TheAboutButtonOpensItOverTheBlockedMainWindow)
     ASSERT_TRUE(dlg.Create());
     bool seen = false;
     QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<CAboutBox*>(QApplication::activeModalWidget());
+        auto* box = WrapperOf<CAboutBox>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         seen = true;
-        EXPECT_EQ(box->parentWidget(), &dlg);
-        EXPECT_TRUE(box->isModal());
+        EXPECT_EQ(QtDialog(*box)->parentWidget(), QtDialog(dlg));
+        EXPECT_TRUE(QtDialog(*box)->isModal());
         box->OnOK();
     });
-    qobject_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_ABOUT))->click();
+    qobject_cast<QAbstractButton*>(QtWidget(dlg.GetDlgItem(IDC_ABOUT)))->click();
     EXPECT_TRUE(seen);
-    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_TRUE(QtDialog(dlg)->isVisible());
 }
 
 // Over a main window away from the screen's centre, so that centring over
@@ -91,17 +92,18 @@ TEST_F(AboutBoxTest, OpensCentredByItsFrameOverTheMainWindow)
     SKIP_UNLESS_WINDOWS_ARE_FRAMED();
     CServerDlg dlg(0);
     ASSERT_TRUE(dlg.Create());
-    ASSERT_TRUE(WaitUntilOpened(&dlg));
-    const QPoint moved = dlg.pos() - QPoint(100, 60);
-    dlg.move(moved);
-    ASSERT_TRUE(WaitUntil([&] { return dlg.pos() == moved; }));
+    QDialog* window = QtDialog(dlg);
+    ASSERT_TRUE(WaitUntilOpened(window));
+    const QPoint moved = window->pos() - QPoint(100, 60);
+    window->move(moved);
+    ASSERT_TRUE(WaitUntil([&] { return window->pos() == moved; }));
     bool seen = false;
     QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<CAboutBox*>(QApplication::activeModalWidget());
+        auto* box = WrapperOf<CAboutBox>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         seen = true;
-        EXPECT_TRUE(WaitUntilOpened(box));
-        EXPECT_LE((box->frameGeometry().center() - dlg.frameGeometry().center()).manhattanLength(), 2);
+        EXPECT_TRUE(WaitUntilOpened(QtDialog(*box)));
+        EXPECT_LE((QtDialog(*box)->frameGeometry().center() - window->frameGeometry().center()).manhattanLength(), 2);
         box->OnOK();
     });
     dlg.OnAbout();
@@ -121,7 +123,7 @@ TEST_F(AboutBoxTest, ARealClientDownloadCompletesWhileTheBoxIsOpen)
     client.setProcessChannelMode(QProcess::ForwardedChannels);
     QTimer poll;
     QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<CAboutBox*>(QApplication::activeModalWidget());
+        auto* box = WrapperOf<CAboutBox>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         client.start("tftp",
                      {"-m", "binary", "127.0.0.1", QString::number(dlg.m_server.GetLocalPort()), "-c", "get",

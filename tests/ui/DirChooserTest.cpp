@@ -3,8 +3,10 @@
 #include "ui/DirChooser.h"
 #include "res/ResourceIds.h"
 #include "tests/support/WindowManager.h"
-#include "ui/LegacyDirDialog.h"
 #include "ui/ServerDlg.h"
+#include "ui/dialog/qt/DirectoryDialogSeam.h"
+#include "ui/dialog/qt/LegacyDirDialog.h"
+#include "ui/dialog/qt/WindowHandle.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -99,18 +101,18 @@ TEST_F(DirChooserTest, FolderBrowserOpensCentredOverItsOwnerAndInsideTheScreen)
     SKIP_UNLESS_WINDOWS_ARE_FRAMED();
     CServerDlg owner(0);
     ASSERT_TRUE(owner.Create());
-    ASSERT_TRUE(WaitUntilOpened(&owner));
+    ASSERT_TRUE(WaitUntilOpened(QtDialog(owner)));
     Answer(std::nullopt, [&](const DirectoryDialogRequest& request) {
         ASSERT_TRUE(WaitUntilOpened(request.dialog));
         const QRect frame = request.dialog->frameGeometry();
         const QRect workArea = request.dialog->screen()->availableGeometry();
         EXPECT_TRUE(workArea.contains(frame));
-        EXPECT_LE((frame.center() - owner.frameGeometry().center()).manhattanLength(), 2);
+        EXPECT_LE((frame.center() - QtDialog(owner)->frameGeometry().center()).manhattanLength(), 2);
         const QPushButton* cancel = request.dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel);
         EXPECT_TRUE(workArea.contains(QRect(cancel->mapToGlobal(QPoint()), cancel->size())));
     });
     std::string path;
-    EXPECT_FALSE(CDirChooser().ChooseDirectory(path, &owner, FALSE, "Choose a search Directory"));
+    EXPECT_FALSE(CDirChooser().ChooseDirectory(path, owner.GetSafeHwnd(), FALSE, "Choose a search Directory"));
 }
 
 TEST_F(DirChooserTest, ForceLegacySelectsTheLegacyDialog)
@@ -128,31 +130,31 @@ TEST_F(DirChooserTest, ForceLegacySelectsTheLegacyDialog)
 TEST_F(DirChooserTest, LegacyDialogShowsOnlyTheDirectoryControls)
 {
     Answer(std::nullopt, [&](const DirectoryDialogRequest& request) {
-        auto* dialog = qobject_cast<CLegacyDirDialog*>(request.dialog);
+        auto* dialog = WrapperOf<CLegacyDirDialog>(request.dialog);
         ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(dialog->windowTitle(), "Choose Write Directory");
+        EXPECT_EQ(request.dialog->windowTitle(), "Choose Write Directory");
         for (int id : {stc2, stc3, edt1, lst1, cmb1, pshHelp, chx1})
-            EXPECT_TRUE(dialog->GetDlgItem(id)->isHidden()) << id;
+            EXPECT_TRUE(QtWidget(dialog->GetDlgItem(id))->isHidden()) << id;
         for (int id : {stc1, stc4, lst2, cmb2, IDOK, IDCANCEL})
-            EXPECT_FALSE(dialog->GetDlgItem(id)->isHidden()) << id;
-        EXPECT_EQ(qobject_cast<QLineEdit*>(dialog->GetDlgItem(edt1))->text(), "Junk");
-        EXPECT_EQ(qobject_cast<QLabel*>(dialog->GetDlgItem(stc1))->text().toStdString(), Dir("a"));
+            EXPECT_FALSE(QtWidget(dialog->GetDlgItem(id))->isHidden()) << id;
+        EXPECT_EQ(qobject_cast<QLineEdit*>(QtWidget(dialog->GetDlgItem(edt1)))->text(), "Junk");
+        EXPECT_EQ(qobject_cast<QLabel*>(QtWidget(dialog->GetDlgItem(stc1)))->text().toStdString(), Dir("a"));
         QApplication::processEvents();
-        EXPECT_EQ(dialog->focusWidget(), dialog->GetDlgItem(lst2));
+        EXPECT_EQ(request.dialog->focusWidget(), QtWidget(dialog->GetDlgItem(lst2)));
 
-        auto* list = qobject_cast<QListWidget*>(dialog->GetDlgItem(lst2));
+        auto* list = qobject_cast<QListWidget*>(QtWidget(dialog->GetDlgItem(lst2)));
         QDir().mkpath(VANTREL_BINARY_DIR "/shots");
-        dialog->grab().save(VANTREL_BINARY_DIR "/shots/legacy-directory-dialog.png");
+        request.dialog->grab().save(VANTREL_BINARY_DIR "/shots/legacy-directory-dialog.png");
         EXPECT_EQ(list->currentRow(), 0) << "the first paint selects the first entry";
         list->setCurrentRow(2);
-        dialog->grab();
+        request.dialog->grab();
         EXPECT_EQ(list->currentRow(), 2) << "later paints leave the selection";
 
         // The entry itself, indented, not a temporary folder whose name ends in b.
         const auto subdirectory = list->findItems(" b", Qt::MatchEndsWith);
         ASSERT_EQ(subdirectory.size(), 1);
         emit list->itemDoubleClicked(subdirectory.first());
-        EXPECT_EQ(qobject_cast<QLabel*>(dialog->GetDlgItem(stc1))->text().toStdString(), Dir("a/b"))
+        EXPECT_EQ(qobject_cast<QLabel*>(QtWidget(dialog->GetDlgItem(stc1)))->text().toStdString(), Dir("a/b"))
             << "a double click opens an entry";
     });
     std::string path = Dir("a");
@@ -189,8 +191,8 @@ TEST(LegacyDirDialog, EnterInTheListOpensTheHighlightedDirectoryThenReturnsJunkI
     dialog.SetInitialDir(temp.path().toStdString());
     ASSERT_TRUE(dialog.Create());
     QApplication::processEvents();
-    auto* list = qobject_cast<QListWidget*>(dialog.GetDlgItem(lst2));
-    ASSERT_EQ(dialog.focusWidget(), list);
+    auto* list = qobject_cast<QListWidget*>(QtWidget(dialog.GetDlgItem(lst2)));
+    ASSERT_EQ(QtDialog(dialog)->focusWidget(), list);
     list->setCurrentItem(list->findItems(" sub", Qt::MatchEndsWith).value(0));
     auto pressEnter = [&] {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
@@ -198,12 +200,12 @@ TEST(LegacyDirDialog, EnterInTheListOpensTheHighlightedDirectoryThenReturnsJunkI
     };
 
     pressEnter();
-    EXPECT_EQ(dialog.result(), 0) << "still open";
+    EXPECT_EQ(QtDialog(dialog)->result(), 0) << "still open";
     const std::string sub = temp.path().toStdString() + "/sub";
-    EXPECT_EQ(qobject_cast<QLabel*>(dialog.GetDlgItem(stc1))->text().toStdString(), sub);
+    EXPECT_EQ(qobject_cast<QLabel*>(QtWidget(dialog.GetDlgItem(stc1)))->text().toStdString(), sub);
 
     pressEnter();
-    EXPECT_EQ(dialog.result(), IDOK);
+    EXPECT_EQ(QtDialog(dialog)->result(), IDOK);
     EXPECT_EQ(dialog.GetPathName(), sub + "/Junk");
     EXPECT_EQ(dialog.GetFileOffset(), static_cast<int>(sub.size()) + 1);
 }

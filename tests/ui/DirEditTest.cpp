@@ -7,7 +7,9 @@
 #include "ui/DirChooser.h"
 #include "ui/dialog/DataExchange.h"
 #include "ui/dialog/Dialog.h"
-#include "ui/dialog/TemplateLoader.h"
+#include "ui/dialog/qt/DirectoryDialogSeam.h"
+#include "ui/dialog/qt/TemplateLoader.h"
+#include "ui/dialog/qt/WindowHandle.h"
 
 #include <QApplication>
 #include <QDir>
@@ -33,8 +35,8 @@ public:
         m_commands.emplace_back(id, notification);
         CDialog::OnCommand(id, notification);
     }
-    QLineEdit* Field() const { return qobject_cast<QLineEdit*>(GetDlgItem(m_fieldId)); }
-    QPushButton* Button() const { return qobject_cast<QPushButton*>(GetDlgItem(IDC_BROWSE)); }
+    QLineEdit* Field() const { return qobject_cast<QLineEdit*>(QtWidget(GetDlgItem(m_fieldId))); }
+    QPushButton* Button() const { return qobject_cast<QPushButton*>(QtWidget(GetDlgItem(IDC_BROWSE))); }
 
     int m_fieldId;
     CDirEdit m_field;
@@ -87,16 +89,16 @@ TEST_F(DirEditTest, BrowseButtonStandsFlushRightOfTheFieldAsHighAsIt)
     ASSERT_NE(button, nullptr);
     const QRect field = dialog.Field()->geometry();
     EXPECT_EQ(button->geometry(), QRect(field.x() + field.width(), field.y(), 8 * field.height() / 10, field.height()));
-    EXPECT_EQ(field, DialogUnitsToPixels(15, 70, 155, 14, ComputeBaseUnits(dialog.font())))
+    EXPECT_EQ(field, DialogUnitsToPixels(15, 70, 155, 14, ComputeBaseUnits(QtDialog(dialog)->font())))
         << "the field keeps its place";
     EXPECT_EQ(button->text(), "...");
     EXPECT_EQ(button->toolTip(), "Modify");
     EXPECT_FALSE(button->focusPolicy() & Qt::TabFocus) << "Tab passes it by";
     EXPECT_FALSE(button->autoDefault());
-    EXPECT_EQ(button->font(), dialog.font());
+    EXPECT_EQ(button->font(), QtDialog(dialog)->font());
     EXPECT_TRUE(button->isVisible());
 
-    const QImage picture = dialog.grab().toImage();
+    const QImage picture = QtDialog(dialog)->grab().toImage();
     QDir().mkpath(VANTREL_BINARY_DIR "/shots");
     picture.save(VANTREL_BINARY_DIR "/shots/write-directory-field.png");
     EXPECT_TRUE(QRect(QPoint(0, 0), picture.size()).contains(button->geometry()));
@@ -151,7 +153,7 @@ TEST_F(DirEditTest, WritableFieldFailsTheExchangeWithTheUnsupportedOperationBox)
 {
     FieldDialog dialog(IDD_LEGACY_DIR_DIALOG, edt1);
     EXPECT_FALSE(dialog.Create());
-    EXPECT_EQ(dialog.result(), -1);
+    EXPECT_EQ(QtDialog(dialog)->result(), -1);
     EXPECT_EQ(m_boxes, std::vector<std::string>{"An unsupported operation was attempted."});
     EXPECT_EQ(dialog.Button(), nullptr);
     EXPECT_EQ(dialog.m_field.GetSafeHwnd(), dialog.Field()) << "stays taken over, without a button";
@@ -208,7 +210,7 @@ TEST_F(DirEditTest, EveryExchangeStoresOptionsAndTitleWithoutASecondButton)
         EXPECT_EQ(BrowseWith(dialog.m_field), std::make_pair((options & 1) != 0, dialog.m_title)) << options;
     }
     int buttons = 0;
-    for (QWidget* child : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    for (QWidget* child : QtDialog(dialog)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         buttons += GetControlId(child) == IDC_BROWSE;
     EXPECT_EQ(buttons, 1);
 }

@@ -11,6 +11,7 @@
 #include "ui/AboutBox.h"
 #include "ui/ServerApp.h"
 #include "ui/ServerDlg.h"
+#include "ui/dialog/qt/WindowHandle.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -79,9 +80,9 @@ TEST_F(ServerAppTest, LoadsBeforeTheWindowAndSavesAfterASessionEndWithTheAboutBo
 
     const BOOL result = Run(app, [](CServerDlg& window) {
         EXPECT_EQ(window.m_searchDirs.size(), 2u);
-        qobject_cast<QAbstractButton*>(window.GetDlgItem(IDC_RUN_MINIMIZED))->click();
+        qobject_cast<QAbstractButton*>(QtWidget(window.GetDlgItem(IDC_RUN_MINIMIZED)))->click();
         QTimer::singleShot(50, [] {
-            EXPECT_NE(qobject_cast<CAboutBox*>(QApplication::activeModalWidget()), nullptr);
+            EXPECT_NE(WrapperOf<CAboutBox>(QApplication::activeModalWidget()), nullptr);
             ::raise(SIGTERM);
         });
         window.OnAbout();
@@ -134,10 +135,11 @@ TEST_F(ServerAppTest, AStoreHeldByAnotherProgramAtTheStartLosesNoSetting)
         Run(app, [&](CServerDlg& window) {
             if (c.letsGoBeforeExit)
                 session.End();
-            EXPECT_EQ(qobject_cast<QLineEdit*>(window.GetDlgItem(IDC_STATUS))->text().toStdString(), c.status);
+            EXPECT_EQ(qobject_cast<QLineEdit*>(QtWidget(window.GetDlgItem(IDC_STATUS)))->text().toStdString(),
+                      c.status);
             EXPECT_EQ(window.m_searchDirs.size(), c.loads ? 1u : 0u);
-            qobject_cast<QAbstractButton*>(window.GetDlgItem(IDC_ENABLE_WRITE))->click();
-            qobject_cast<QAbstractButton*>(window.GetDlgItem(IDOK))->click();
+            qobject_cast<QAbstractButton*>(QtWidget(window.GetDlgItem(IDC_ENABLE_WRITE)))->click();
+            qobject_cast<QAbstractButton*>(QtWidget(window.GetDlgItem(IDOK)))->click();
         });
         EXPECT_EQ(testing::internal::GetCapturedStderr(), c.record);
         session.End();
@@ -159,10 +161,10 @@ TEST_F(ServerAppTest, APortThatCannotBeBoundLeavesTheWindowRunningWithoutService
         ASSERT_EQ(m_boxes.size(), 1u);
         EXPECT_EQ(m_boxes[0].text, "Unable to Bind socket. Is Vantrel already open? ");
         EXPECT_EQ(m_boxes[0].caption, "vantrel-under-test");
-        EXPECT_TRUE(window.isVisible());
-        EXPECT_EQ(qobject_cast<QLineEdit*>(window.GetDlgItem(IDC_STATUS))->text(), "Idle");
-        qobject_cast<QAbstractButton*>(window.GetDlgItem(IDC_ENABLE_WRITE))->click();
-        qobject_cast<QAbstractButton*>(window.GetDlgItem(IDOK))->click();
+        EXPECT_TRUE(QtDialog(window)->isVisible());
+        EXPECT_EQ(qobject_cast<QLineEdit*>(QtWidget(window.GetDlgItem(IDC_STATUS)))->text(), "Idle");
+        qobject_cast<QAbstractButton*>(QtWidget(window.GetDlgItem(IDC_ENABLE_WRITE)))->click();
+        qobject_cast<QAbstractButton*>(QtWidget(window.GetDlgItem(IDOK)))->click();
     });
 
     EXPECT_EQ(result, FALSE);

@@ -8,6 +8,7 @@
 #include "res/ResourceIds.h"
 #include "ui/ServerDlg.h"
 #include "ui/dialog/SystemMenu.h"
+#include "ui/dialog/qt/WindowHandle.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -17,16 +18,19 @@
 #include <QScreen>
 #include <QWindow>
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 class ServerDlgTest : public WindowFixture {
 protected:
     CServerDlg m_dlg{0};
 
-    QCheckBox* Box(int id) const { return qobject_cast<QCheckBox*>(m_dlg.GetDlgItem(id)); }
-    QLineEdit* Field(int id) const { return qobject_cast<QLineEdit*>(m_dlg.GetDlgItem(id)); }
-    QListWidget* List() const { return qobject_cast<QListWidget*>(m_dlg.GetDlgItem(IDC_SEARCH_DIRS)); }
-    void Click(int id) const { qobject_cast<QAbstractButton*>(m_dlg.GetDlgItem(id))->click(); }
+    QCheckBox* Box(int id) const { return qobject_cast<QCheckBox*>(QtWidget(m_dlg.GetDlgItem(id))); }
+    QLineEdit* Field(int id) const { return qobject_cast<QLineEdit*>(QtWidget(m_dlg.GetDlgItem(id))); }
+    QListWidget* List() const { return qobject_cast<QListWidget*>(QtWidget(m_dlg.GetDlgItem(IDC_SEARCH_DIRS))); }
+    void Click(int id) const { qobject_cast<QAbstractButton*>(QtWidget(m_dlg.GetDlgItem(id)))->click(); }
     unsigned short Port() const { return m_dlg.m_server.GetLocalPort(); }
 
     std::vector<std::string> ListedItems() const
@@ -78,9 +82,9 @@ TEST_F(ServerDlgTest, InitialisationShowsTheSettingsAndStartsTheServiceAfterIdle
     EXPECT_EQ(Field(IDC_STATUS)->text(), "Idle");
     EXPECT_NE(Port(), 0) << "the service runs";
     EXPECT_TRUE(m_dlg.IsIconic());
-    EXPECT_FALSE(m_dlg.windowIcon().isNull());
-    EXPECT_EQ(m_dlg.OnQueryDragIcon().cacheKey(), m_dlg.windowIcon().cacheKey());
-    EXPECT_EQ(m_dlg.focusWidget(), List());
+    EXPECT_FALSE(QtDialog(m_dlg)->windowIcon().isNull());
+    EXPECT_EQ(QtIcon(m_dlg.OnQueryDragIcon()).cacheKey(), QtDialog(m_dlg)->windowIcon().cacheKey());
+    EXPECT_EQ(QtDialog(m_dlg)->focusWidget(), List());
     EXPECT_TRUE(m_boxes.empty());
 }
 
@@ -103,6 +107,13 @@ TEST_F(ServerDlgTest, TheStatusLineTakesEveryTextAndShowsTheNewestSoonAfter)
     EXPECT_EQ(m_dlg.m_status.GetWindowText(), "Finished");
     Pump(2 * CStatusField::kRepaintMs);
     EXPECT_EQ(field->text(), "Finished");
+
+    // A busy spell leaves the repaint's timer no turn; its texts still show.
+    g_statusLine->SetWindowText("Sending 1 of 3");
+    g_statusLine->SetWindowText("Sending 2 of 3");
+    std::this_thread::sleep_for(std::chrono::milliseconds(CStatusField::kRepaintMs));
+    g_statusLine->SetWindowText("Sending 3 of 3");
+    EXPECT_EQ(field->text(), "Sending 3 of 3");
 
     g_statusLine->SetWindowText("Fisrt Block of images/lab/second-floor/switch-17/firmware-2.4.1.bin sent");
     Pump(2 * CStatusField::kRepaintMs);
@@ -151,27 +162,28 @@ TEST_F(ServerDlgTest, EveryWayOfClosingLeavesTheControlsFinalStateInTheMembers)
         int result;
     };
     const Case cases[] = {
-        {"Exit", [](ServerDlgTest&, CServerDlg& d) { qobject_cast<QAbstractButton*>(d.GetDlgItem(IDOK))->click(); },
+        {"Exit",
+         [](ServerDlgTest&, CServerDlg& d) { qobject_cast<QAbstractButton*>(QtWidget(d.GetDlgItem(IDOK)))->click(); },
          IDOK},
-        {"Esc", [](ServerDlgTest&, CServerDlg& d) { PressKey(d.focusWidget(), Qt::Key_Escape); }, IDCANCEL},
-        {"close box", [](ServerDlgTest&, CServerDlg& d) { d.close(); }, IDCANCEL},
+        {"Esc", [](ServerDlgTest&, CServerDlg& d) { PressKey(QtDialog(d)->focusWidget(), Qt::Key_Escape); }, IDCANCEL},
+        {"close box", [](ServerDlgTest&, CServerDlg& d) { QtDialog(d)->close(); }, IDCANCEL},
         {"system menu Close", [](ServerDlgTest&, CServerDlg& d) { d.OnSysCommand(SC_CLOSE); }, IDCANCEL},
         {"Enter on the list box",
          [](ServerDlgTest&, CServerDlg& d) {
-             d.GetDlgItem(IDC_SEARCH_DIRS)->setFocus();
-             PressKey(d.GetDlgItem(IDC_SEARCH_DIRS), Qt::Key_Return);
+             QtWidget(d.GetDlgItem(IDC_SEARCH_DIRS))->setFocus();
+             PressKey(QtWidget(d.GetDlgItem(IDC_SEARCH_DIRS)), Qt::Key_Return);
          },
          IDOK},
         {"Enter on a check box",
          [](ServerDlgTest&, CServerDlg& d) {
-             d.GetDlgItem(IDC_RUN_MINIMIZED)->setFocus();
-             PressKey(d.GetDlgItem(IDC_RUN_MINIMIZED), Qt::Key_Return);
+             QtWidget(d.GetDlgItem(IDC_RUN_MINIMIZED))->setFocus();
+             PressKey(QtWidget(d.GetDlgItem(IDC_RUN_MINIMIZED)), Qt::Key_Return);
          },
          IDOK},
         {"Enter on the status field",
          [](ServerDlgTest&, CServerDlg& d) {
-             d.GetDlgItem(IDC_STATUS)->setFocus();
-             PressKey(d.GetDlgItem(IDC_STATUS), Qt::Key_Enter);
+             QtWidget(d.GetDlgItem(IDC_STATUS))->setFocus();
+             PressKey(QtWidget(d.GetDlgItem(IDC_STATUS)), Qt::Key_Enter);
          },
          IDOK},
     };
@@ -179,14 +191,14 @@ TEST_F(ServerDlgTest, EveryWayOfClosingLeavesTheControlsFinalStateInTheMembers)
         SCOPED_TRACE(c.name);
         CServerDlg dlg(0);
         const int result = RunModal(dlg, [&] {
-            qobject_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_ENABLE_WRITE))->click();
-            qobject_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_RUN_MINIMIZED))->click();
+            qobject_cast<QAbstractButton*>(QtWidget(dlg.GetDlgItem(IDC_ENABLE_WRITE)))->click();
+            qobject_cast<QAbstractButton*>(QtWidget(dlg.GetDlgItem(IDC_RUN_MINIMIZED)))->click();
             c.close(*this, dlg);
         });
         EXPECT_EQ(result, c.result);
         EXPECT_EQ(dlg.m_enableWrite, 1);
         EXPECT_EQ(dlg.m_runMinimized, 1);
-        EXPECT_FALSE(dlg.isVisible()) << "destroyed";
+        EXPECT_FALSE(QtDialog(dlg)->isVisible()) << "destroyed";
     }
 }
 
@@ -194,11 +206,11 @@ TEST_F(ServerDlgTest, EnterOnAPushButtonPressesThatButtonInstead)
 {
     m_choices.push_back(std::nullopt);
     const int result = RunModal(m_dlg, [&] {
-        m_dlg.GetDlgItem(IDC_ADD)->setFocus();
-        PressKey(m_dlg.GetDlgItem(IDC_ADD), Qt::Key_Return);
+        QtWidget(m_dlg.GetDlgItem(IDC_ADD))->setFocus();
+        PressKey(QtWidget(m_dlg.GetDlgItem(IDC_ADD)), Qt::Key_Return);
         EXPECT_EQ(m_chooserStarts.size(), 1u);
-        EXPECT_TRUE(m_dlg.isVisible());
-        m_dlg.close();
+        EXPECT_TRUE(QtDialog(m_dlg)->isVisible());
+        QtDialog(m_dlg)->close();
     });
     EXPECT_EQ(result, IDCANCEL);
 }
@@ -289,14 +301,14 @@ TEST_F(ServerDlgTest, RemoveTakesTheFirstExactlyEqualEntryAndTheSelectedItem)
         CServerDlg dlg(0);
         dlg.m_searchDirs = c.dirs;
         ASSERT_TRUE(dlg.Create());
-        auto* list = qobject_cast<QListWidget*>(dlg.GetDlgItem(IDC_SEARCH_DIRS));
+        auto* list = qobject_cast<QListWidget*>(QtWidget(dlg.GetDlgItem(IDC_SEARCH_DIRS)));
         list->clearSelection();
         if (c.select) {
             QListWidgetItem* item = list->findItems(c.select, Qt::MatchExactly).first();
             MouseClick(list->viewport(), 1, list->visualItemRect(item).center());
             ASSERT_TRUE(item->isSelected());
         }
-        MouseClick(dlg.GetDlgItem(IDC_REMOVE), 2);
+        MouseClick(QtWidget(dlg.GetDlgItem(IDC_REMOVE)), 2);
 
         EXPECT_EQ(dlg.m_searchDirs, c.dirsAfter);
         std::vector<std::string> listed;
@@ -312,19 +324,19 @@ TEST_F(ServerDlgTest, OpensCentredButStartedMinimizedIsRestoredToTheTopLeftCorne
 {
     SKIP_UNLESS_WINDOWS_ARE_FRAMED();
     ASSERT_TRUE(m_dlg.Create());
-    ASSERT_TRUE(WaitUntilOpened(&m_dlg));
-    const QRect screen = m_dlg.screen()->availableGeometry();
-    const QPoint offCentre = m_dlg.frameGeometry().center() - screen.center();
+    ASSERT_TRUE(WaitUntilOpened(QtDialog(m_dlg)));
+    const QRect screen = QtDialog(m_dlg)->screen()->availableGeometry();
+    const QPoint offCentre = QtDialog(m_dlg)->frameGeometry().center() - screen.center();
     EXPECT_LE(offCentre.manhattanLength(), 2);
 
     CServerDlg minimized(0);
     minimized.m_runMinimized = 1;
     ASSERT_TRUE(minimized.Create());
     Pump(100);
-    minimized.windowHandle()->showNormal(); // as the window manager restores it
-    ASSERT_TRUE(WaitUntilOpened(&minimized));
+    QtDialog(minimized)->windowHandle()->showNormal(); // as the window manager restores it
+    ASSERT_TRUE(WaitUntilOpened(QtDialog(minimized)));
     EXPECT_FALSE(minimized.IsIconic());
-    EXPECT_EQ(minimized.frameGeometry().topLeft(), QPoint(0, 0));
+    EXPECT_EQ(QtDialog(minimized)->frameGeometry().topLeft(), QPoint(0, 0));
 }
 
 // At start the list has the focus and nothing selected, and shows nothing
@@ -333,7 +345,7 @@ TEST_F(ServerDlgTest, TheListLooksUnselectedWhileNothingIsSelected)
 {
     m_dlg.m_searchDirs = {"/srv/a", "/srv/b"};
     ASSERT_TRUE(m_dlg.Create());
-    ASSERT_TRUE(WaitUntilOpened(&m_dlg));
+    ASSERT_TRUE(WaitUntilOpened(QtDialog(m_dlg)));
     ASSERT_TRUE(List()->hasFocus());
     ASSERT_TRUE(List()->selectedItems().isEmpty());
     const QImage atStart = List()->viewport()->grab().toImage();

@@ -7,6 +7,7 @@
 #include "ui/AboutBox.h"
 #include "ui/ServerDlg.h"
 #include "ui/dialog/SystemMenu.h"
+#include "ui/dialog/qt/WindowHandle.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -19,7 +20,7 @@ namespace {
 class SystemMenuTest : public WindowFixture {
 protected:
     // The system menu's popup, the one menu the window owns.
-    static QMenu& Popup(CServerDlg& dlg) { return *dlg.findChild<QMenu*>(); }
+    static QMenu& Popup(CServerDlg& dlg) { return *QtDialog(dlg)->findChild<QMenu*>(); }
 
     static std::vector<std::string> Entries(QMenu& menu)
     {
@@ -45,8 +46,9 @@ protected:
         QTimer watcher;
         watcher.setSingleShot(true);
         QObject::connect(&watcher, &QTimer::timeout, [&] {
-            auto* box = qobject_cast<CAboutBox*>(QApplication::activeModalWidget());
-            opened = box && box->windowTitle() == "About Vantrel" && box->parentWidget() == &dlg;
+            auto* box = WrapperOf<CAboutBox>(QApplication::activeModalWidget());
+            opened = box && QtDialog(*box)->windowTitle() == "About Vantrel"
+                && QtDialog(*box)->parentWidget() == QtDialog(dlg);
             if (box)
                 box->OnOK();
         });
@@ -107,22 +109,22 @@ TEST_F(SystemMenuTest, AltSpaceAndARightClickOnTheBackgroundOpenThePopup)
     QMenu& popup = Popup(dlg);
 
     QKeyEvent altSpace(QEvent::KeyPress, Qt::Key_Space, Qt::AltModifier);
-    QApplication::sendEvent(&dlg, &altSpace);
+    QApplication::sendEvent(QtDialog(dlg), &altSpace);
     EXPECT_TRUE(popup.isVisible());
     EXPECT_FALSE(Entry(Popup(dlg), SC_RESTORE)->isEnabled());
     EXPECT_TRUE(Entry(Popup(dlg), SC_MINIMIZE)->isEnabled());
     popup.close();
 
-    const QPoint background(2, dlg.height() - 2);
-    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, background, dlg.mapToGlobal(background));
-    QApplication::sendEvent(&dlg, &rightClick);
+    const QPoint background(2, QtDialog(dlg)->height() - 2);
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, background, QtDialog(dlg)->mapToGlobal(background));
+    QApplication::sendEvent(QtDialog(dlg), &rightClick);
     EXPECT_TRUE(popup.isVisible());
     popup.close();
 
     // A right-click that the list box passes up to the dialog stays the list's.
-    const QPoint onList = dlg.GetDlgItem(IDC_SEARCH_DIRS)->geometry().center();
-    QContextMenuEvent listClick(QContextMenuEvent::Mouse, onList, dlg.mapToGlobal(onList));
-    QApplication::sendEvent(&dlg, &listClick);
+    const QPoint onList = QtWidget(dlg.GetDlgItem(IDC_SEARCH_DIRS))->geometry().center();
+    QContextMenuEvent listClick(QContextMenuEvent::Mouse, onList, QtDialog(dlg)->mapToGlobal(onList));
+    QApplication::sendEvent(QtDialog(dlg), &listClick);
     EXPECT_FALSE(popup.isVisible());
 }
 

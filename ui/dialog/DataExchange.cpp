@@ -1,10 +1,8 @@
 #include "ui/dialog/DataExchange.h"
 
+#include "ui/dialog/ControlState.h"
 #include "ui/dialog/Controls.h"
 #include "ui/dialog/Dialog.h"
-
-#include <QCheckBox>
-#include <QLineEdit>
 
 void AfxThrowNotSupportedException()
 {
@@ -17,9 +15,9 @@ CDataExchange::CDataExchange(CDialog* pDlgWnd, BOOL bSaveAndValidate)
 {
 }
 
-QWidget* CDataExchange::PrepareCtrl(int nIDC)
+HWND CDataExchange::PrepareCtrl(int nIDC)
 {
-    QWidget* control = m_pDlgWnd->GetDlgItem(nIDC);
+    HWND control = m_pDlgWnd->GetDlgItem(nIDC);
     if (!control)
         AfxThrowNotSupportedException();
     m_idLastControl = nIDC;
@@ -27,36 +25,36 @@ QWidget* CDataExchange::PrepareCtrl(int nIDC)
     return control;
 }
 
-QWidget* CDataExchange::PrepareEditCtrl(int nIDC)
+HWND CDataExchange::PrepareEditCtrl(int nIDC)
 {
-    QWidget* control = PrepareCtrl(nIDC);
+    HWND control = PrepareCtrl(nIDC);
     m_bEditLastControl = TRUE;
     return control;
 }
 
 void DDX_Text(CDataExchange* pDX, int nIDC, std::string& value)
 {
-    auto* edit = qobject_cast<QLineEdit*>(pDX->PrepareEditCtrl(nIDC));
-    if (!edit)
+    HWND edit = pDX->PrepareEditCtrl(nIDC);
+    if (!IsEditControl(edit))
         AfxThrowNotSupportedException();
     if (pDX->m_bSaveAndValidate)
-        value = edit->text().toLocal8Bit().toStdString();
+        value = GetEditText(edit);
     else
-        SetEditText(edit, QString::fromLocal8Bit(value));
+        SetEditText(edit, value);
 }
 
 void DDX_Check(CDataExchange* pDX, int nIDC, int& value)
 {
-    auto* box = qobject_cast<QCheckBox*>(pDX->PrepareCtrl(nIDC));
-    if (!box)
+    HWND box = pDX->PrepareCtrl(nIDC);
+    if (!IsCheckBox(box))
         AfxThrowNotSupportedException();
     if (pDX->m_bSaveAndValidate) {
-        value = box->isChecked() ? 1 : 0;
+        value = GetCheck(box);
         return;
     }
     if (value < 0 || value > 2)
         value = 0;
-    box->setChecked(value != 0);
+    SetCheck(box, value != 0);
 }
 
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl)

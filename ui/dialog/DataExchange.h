@@ -2,13 +2,12 @@
 // Data exchange between dialog members and controls, in the manner of the
 // Microsoft Foundation Classes' (MFC) DDX routines, run in either direction by
 // CDialog::UpdateData.
-#include "platform/WinTypes.h"
+#include "platform/WinUser.h"
 
 #include <string>
 
 class CDialog;
 class CWnd;
-class QWidget;
 
 // The one raised failure, MFC's not-supported exception, caught only by
 // CDialog::UpdateData.
@@ -21,9 +20,9 @@ public:
 
     // The control with this id; raises the not-supported failure when the
     // dialog has none.
-    QWidget* PrepareCtrl(int nIDC);
+    HWND PrepareCtrl(int nIDC);
     // As PrepareCtrl, and marks the control as the last edit control.
-    QWidget* PrepareEditCtrl(int nIDC);
+    HWND PrepareEditCtrl(int nIDC);
 
     BOOL m_bSaveAndValidate; // TRUE: controls to members
     CDialog* m_pDlgWnd;

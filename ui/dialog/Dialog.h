@@ -3,86 +3,83 @@
 // Foundation Classes' (MFC) CDialog: data exchange, command routing of the
 // template's controls and the dialog keys of Windows (Enter = IDOK unless a
 // push button has the focus, Esc and the close box = IDCANCEL).
-#include "platform/WinTypes.h"
+#include "ui/dialog/Controls.h"
 
-#include <QDialog>
+#include <functional>
 
 class CDataExchange;
-class QPoint;
 
-constexpr int BN_CLICKED = 0;
-constexpr int EN_CHANGE = 0x300;
-
-constexpr int SW_HIDE = 0;
-constexpr int SW_SHOWNORMAL = 1;
-constexpr int SW_SHOWMINIMIZED = 2;
-constexpr int SW_RESTORE = 9;
-
-class CDialog : public QDialog {
-    Q_OBJECT
+class CDialog : public CWnd {
 public:
-    explicit CDialog(int templateId, QWidget* parent = nullptr);
+    // pParentWnd owns the dialog and is disabled while it runs modally.
+    explicit CDialog(int templateId, CWnd* pParentWnd = nullptr);
     ~CDialog() override;
 
-    // Builds the controls, initialises (OnInitDialog), centres the window by
-    // its frame over its owner, or in the work area, unless it was minimized
-    // or moved meanwhile, runs the modal loop and at its end calls
-    // DestroyWindow. Returns the value given to EndDialog, -1
-    // when the template is missing or the initial exchange failed.
+    // Creates the window from its template, initialises it (OnInitDialog),
+    // centres it over its owner, or in the work area, unless it was shown or
+    // moved meanwhile, runs the modal loop and at its end calls
+    // DestroyWindow. Returns the value given to EndDialog, -1 when the
+    // template is missing or the initial exchange failed.
     int DoModal();
-    // The same start without the modal loop: builds, initialises and shows
+    // The same start without the modal loop: creates, initialises and shows
     // the dialog. FALSE when initialisation ended the dialog.
     BOOL Create();
 
     virtual BOOL OnInitDialog();
     virtual void DoDataExchange(CDataExchange* pDX);
     // Runs DoDataExchange; a not-supported failure shows its message box and
-    // gives FALSE.
+    // gives FALSE. Control notifications are not passed on meanwhile.
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
 
     virtual void OnOK();
     virtual void OnCancel();
     void EndDialog(int result);
-    // Ends the dialog's window; its control widgets stay until the object
-    // goes, so bound wrappers never dangle.
+    // Ends the dialog's window.
     virtual BOOL DestroyWindow();
 
-    QWidget* GetDlgItem(int id) const;
+    HWND GetDlgItem(int id) const;
     int GetTemplateId() const { return m_templateId; }
+    CWnd* GetParentWnd() const { return m_pParentWnd; }
 
-    // Every click of a template push button or check box and every text
-    // change of a template edit control arrives here, except while a data
-    // exchange runs. IDOK and IDCANCEL go to OnOK and OnCancel.
+    // Every click of a push button or check box and every text change of an
+    // edit control arrives here, except while a data exchange runs. IDOK and
+    // IDCANCEL go to OnOK and OnCancel.
     virtual void OnCommand(int id, int notification);
-    // Sends a command as a key, menu or the close box does; unlike the
+    // Sends a command as a key, a menu or the close box does; unlike the
     // controls' notifications it also counts during an exchange.
     void SendCommand(int id, int notification = BN_CLICKED);
-    // Default handling of the system commands (ui/SystemMenu.h): SC_CLOSE
-    // sends IDCANCEL, SC_MINIMIZE and SC_RESTORE change the window state;
-    // others are ignored.
+    // The system menu's commands and the caption buttons'; the default
+    // handling closes, minimizes, restores and moves as usual.
     virtual void OnSysCommand(UINT id);
-    // Alt+Space or a right click on the dialog's background, where the
-    // window's system menu would open; the default does nothing.
-    virtual void OnSystemMenuRequest(const QPoint& globalPos);
+    // The icon dragged for a minimized window; null for the default.
+    virtual HICON OnQueryDragIcon();
 
     void ShowWindow(int command);
     BOOL IsIconic() const;
+    // ICON_BIG for the caption and task switcher, ICON_SMALL for the title bar.
+    void SetIcon(HICON icon, int kind);
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
-    void reject() override;
+    // A control's notification as the window system delivers it: reflected
+    // to the control's own wrapper first, then, outside data exchanges,
+    // passed to OnCommand.
+    void NotifyFromControl(HWND control, int id, int notification);
 
 private:
-    BOOL BuildAndInitialise();
-    void ConnectCommands();
-    void NotifyFromControl(int id, int notification);
-    void FocusFirstTabStop();
+    BOOL CreateAndInitialise();
 
     int m_templateId;
+    CWnd* m_pParentWnd;
     int m_result = -1;
     int m_exchangeDepth = 0;
-    bool m_built = false;
     bool m_ended = false;
+    friend class CDialogWindow;
 };
+
+// Ends every modal dialog and box open above mainWindow as its close box
+// would, then mainWindow itself, so that every nested modal loop returns.
+void AfxCloseAllDialogs(CDialog& mainWindow);
+
+// Runs call from the message loop, whichever loop runs then (a nested modal
+// one included), once the messages already waiting are handled.
+void AfxPostCall(std::function<void()> call);

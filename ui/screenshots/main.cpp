@@ -4,10 +4,12 @@
 // screen as a user sees it at start and with the directory chooser open
 // over the main window, and the window's icon at each size it offers.
 #include "ui/AboutBox.h"
-#include "ui/DirChooser.h"
 #include "ui/ServerDlg.h"
+#include "ui/dialog/qt/DirectoryDialogSeam.h"
+#include "ui/dialog/qt/WindowHandle.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPainter>
@@ -97,11 +99,11 @@ int main(int argc, char** argv)
     mainWindow.m_searchDirs = {"/srv/tftp/images", "/srv/tftp/configs"};
     if (!mainWindow.Create())
         return 1;
-    bool saved = Save(mainWindow.grab(), out.filePath("vantrel-window.png"));
+    bool saved = Save(QtDialog(mainWindow)->grab(), out.filePath("vantrel-window.png"));
     if (managed) {
         saved = Save(Screen(), out.filePath("desktop-window.png")) && saved;
-        std::printf("%s\n", qPrintable(Placement(mainWindow)));
-        saved = Save(IconSizes(mainWindow.windowIcon()), out.filePath("window-icon.png")) && saved;
+        std::printf("%s\n", qPrintable(Placement(*QtDialog(mainWindow))));
+        saved = Save(IconSizes(QtDialog(mainWindow)->windowIcon()), out.filePath("window-icon.png")) && saved;
         SetDirectoryDialogSeam([&](const DirectoryDialogRequest& request) {
             saved = Save(Screen(), out.filePath("desktop-chooser.png")) && saved;
             std::printf("%s\n", qPrintable(Placement(*request.dialog)));
@@ -112,6 +114,6 @@ int main(int argc, char** argv)
     CAboutBox aboutBox;
     if (!aboutBox.Create())
         return 1;
-    saved = Save(aboutBox.grab(), out.filePath("vantrel-about.png")) && saved;
+    saved = Save(QtDialog(aboutBox)->grab(), out.filePath("vantrel-about.png")) && saved;
     return saved ? 0 : 1;
 }

@@ -1,11 +1,15 @@
 // The dialog framework: the modal run and its end, data exchange in both
-// directions, command routing and the dialog keys.
+// directions, command routing, the dialog keys and the icons.
 #include "ui/dialog/Dialog.h"
 #include "platform/MessageBox.h"
+#include "res/AppIcon.h"
 #include "res/ResourceIds.h"
 #include "tests/support/WindowManager.h"
 #include "ui/dialog/Controls.h"
 #include "ui/dialog/DataExchange.h"
+#include "ui/dialog/Icons.h"
+#include "ui/dialog/qt/IconRendering.h"
+#include "ui/dialog/qt/WindowHandle.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -44,8 +48,8 @@ public:
         ++m_destroyed;
         return CDialog::DestroyWindow();
     }
-    QLineEdit* Field() const { return qobject_cast<QLineEdit*>(GetDlgItem(IDC_WRITE_DIR)); }
-    QCheckBox* Box() const { return qobject_cast<QCheckBox*>(GetDlgItem(IDC_ENABLE_WRITE)); }
+    QLineEdit* Field() const { return qobject_cast<QLineEdit*>(QtWidget(GetDlgItem(IDC_WRITE_DIR))); }
+    QCheckBox* Box() const { return qobject_cast<QCheckBox*>(QtWidget(GetDlgItem(IDC_ENABLE_WRITE))); }
 
     CEdit m_status;
     CListBox m_list;
@@ -81,16 +85,16 @@ protected:
 TEST_F(DialogTest, DoModalInitialisesRunsAndDestroysReturningTheEndValue)
 {
     RecordingDialog dialog;
-    QTimer::singleShot(0, &dialog, [&] {
-        EXPECT_TRUE(dialog.isVisible());
+    QTimer::singleShot(0, [&] {
+        EXPECT_TRUE(QtDialog(dialog)->isVisible());
         EXPECT_EQ(dialog.Field()->text(), "initial");
         dialog.Field()->setText("changed");
-        qobject_cast<QPushButton*>(dialog.GetDlgItem(IDOK))->click();
+        qobject_cast<QPushButton*>(QtWidget(dialog.GetDlgItem(IDOK)))->click();
     });
     EXPECT_EQ(dialog.DoModal(), IDOK);
     EXPECT_EQ(dialog.m_text, "changed") << "OnOK saves before it ends";
     EXPECT_EQ(dialog.m_destroyed, 1);
-    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_FALSE(QtDialog(dialog)->isVisible());
     EXPECT_TRUE(m_boxes.empty());
 }
 
@@ -114,11 +118,11 @@ TEST_F(DialogTest, ControlNotificationsReachOnCommandExceptDuringAnExchange)
 
     dialog.Field()->setText("typed");
     dialog.Box()->click();
-    qobject_cast<QPushButton*>(dialog.GetDlgItem(IDC_ADD))->click();
+    qobject_cast<QPushButton*>(QtWidget(dialog.GetDlgItem(IDC_ADD)))->click();
     using Commands = std::vector<std::pair<int, int>>;
     EXPECT_EQ(dialog.m_commands,
               (Commands{{IDC_WRITE_DIR, EN_CHANGE}, {IDC_ENABLE_WRITE, BN_CLICKED}, {IDC_ADD, BN_CLICKED}}));
-    EXPECT_EQ(dialog.result(), 0) << "still running";
+    EXPECT_EQ(QtDialog(dialog)->result(), 0) << "still running";
 }
 
 TEST_F(DialogTest, KeysAndCloseBoxSendTheCommandsOfWindowsDialogs)
@@ -132,31 +136,33 @@ TEST_F(DialogTest, KeysAndCloseBoxSendTheCommandsOfWindowsDialogs)
     };
     const Case cases[] = {
         {"Enter in the list", IDC_SEARCH_DIRS,
-         [](RecordingDialog& d) { Press(d.GetDlgItem(IDC_SEARCH_DIRS), Qt::Key_Return); }, IDOK, IDOK},
+         [](RecordingDialog& d) { Press(QtWidget(d.GetDlgItem(IDC_SEARCH_DIRS)), Qt::Key_Return); }, IDOK, IDOK},
         {"Enter in a read-only field", IDC_STATUS,
-         [](RecordingDialog& d) { Press(d.GetDlgItem(IDC_STATUS), Qt::Key_Enter, Qt::KeypadModifier); }, IDOK, IDOK},
+         [](RecordingDialog& d) { Press(QtWidget(d.GetDlgItem(IDC_STATUS)), Qt::Key_Enter, Qt::KeypadModifier); }, IDOK,
+         IDOK},
         {"Enter on a check box", IDC_ENABLE_WRITE,
-         [](RecordingDialog& d) { Press(d.GetDlgItem(IDC_ENABLE_WRITE), Qt::Key_Return); }, IDOK, IDOK},
+         [](RecordingDialog& d) { Press(QtWidget(d.GetDlgItem(IDC_ENABLE_WRITE)), Qt::Key_Return); }, IDOK, IDOK},
         {"Enter on a push button", IDC_ABOUT,
-         [](RecordingDialog& d) { Press(d.GetDlgItem(IDC_ABOUT), Qt::Key_Return); }, IDC_ABOUT, 0},
-        {"Esc", IDC_SEARCH_DIRS, [](RecordingDialog& d) { Press(d.GetDlgItem(IDC_SEARCH_DIRS), Qt::Key_Escape); },
-         IDCANCEL, IDCANCEL},
-        {"close box", IDC_SEARCH_DIRS, [](RecordingDialog& d) { d.close(); }, IDCANCEL, IDCANCEL},
+         [](RecordingDialog& d) { Press(QtWidget(d.GetDlgItem(IDC_ABOUT)), Qt::Key_Return); }, IDC_ABOUT, 0},
+        {"Esc", IDC_SEARCH_DIRS,
+         [](RecordingDialog& d) { Press(QtWidget(d.GetDlgItem(IDC_SEARCH_DIRS)), Qt::Key_Escape); }, IDCANCEL,
+         IDCANCEL},
+        {"close box", IDC_SEARCH_DIRS, [](RecordingDialog& d) { QtDialog(d)->close(); }, IDCANCEL, IDCANCEL},
         {"system menu Close", IDC_SEARCH_DIRS, [](RecordingDialog& d) { d.OnSysCommand(0xF060); }, IDCANCEL, IDCANCEL},
     };
     for (const Case& c : cases) {
         RecordingDialog dialog;
         ASSERT_TRUE(dialog.Create());
-        dialog.activateWindow();
-        ASSERT_TRUE(WaitUntilOpened(&dialog)) << c.what;
-        dialog.GetDlgItem(c.focusId)->setFocus();
+        QtDialog(dialog)->activateWindow();
+        ASSERT_TRUE(WaitUntilOpened(QtDialog(dialog))) << c.what;
+        QtWidget(dialog.GetDlgItem(c.focusId))->setFocus();
         QApplication::processEvents();
-        ASSERT_EQ(QApplication::focusWidget(), dialog.GetDlgItem(c.focusId)) << c.what;
+        ASSERT_EQ(QApplication::focusWidget(), QtWidget(dialog.GetDlgItem(c.focusId))) << c.what;
         c.act(dialog);
         ASSERT_FALSE(dialog.m_commands.empty()) << c.what;
         EXPECT_EQ(dialog.m_commands.back().first, c.command) << c.what;
-        EXPECT_EQ(dialog.result(), c.result) << c.what;
-        EXPECT_EQ(dialog.isVisible(), c.result == 0) << c.what;
+        EXPECT_EQ(QtDialog(dialog)->result(), c.result) << c.what;
+        EXPECT_EQ(QtDialog(dialog)->isVisible(), c.result == 0) << c.what;
     }
 }
 
@@ -184,8 +190,8 @@ TEST_F(DialogTest, ControlWrappersBindOnceAndDriveTheirWidgets)
 {
     RecordingDialog dialog;
     ASSERT_TRUE(dialog.Create());
-    QWidget* status = dialog.m_status.GetSafeHwnd();
-    ASSERT_EQ(status, dialog.GetDlgItem(IDC_STATUS));
+    const HWND status = dialog.m_status.GetSafeHwnd();
+    ASSERT_EQ(status, QtWidget(dialog.GetDlgItem(IDC_STATUS)));
     EXPECT_TRUE(dialog.UpdateData(TRUE));
     EXPECT_EQ(dialog.m_status.GetSafeHwnd(), status);
 
@@ -202,7 +208,7 @@ TEST_F(DialogTest, ControlWrappersBindOnceAndDriveTheirWidgets)
     for (int i = 0; i < 4; ++i)
         list.GetText(i, items[i]);
     EXPECT_EQ(items, (std::vector<std::string>{"/srv/a", "/srv/b", "/srv/B", "/srv/C"}));
-    list.ListWidget()->setCurrentRow(2);
+    qobject_cast<QListWidget*>(QtWidget(list.GetSafeHwnd()))->setCurrentRow(2);
     EXPECT_EQ(list.GetCurSel(), 2);
     EXPECT_EQ(list.DeleteString(2), 3);
     EXPECT_EQ(list.DeleteString(7), LB_ERR);
@@ -221,14 +227,33 @@ TEST_F(DialogTest, OpensCentredUnlessMinimizedDuringInitialisation)
     SKIP_UNLESS_WINDOWS_ARE_FRAMED();
     RecordingDialog centred;
     ASSERT_TRUE(centred.Create());
-    ASSERT_TRUE(WaitUntilOpened(&centred));
-    const QRect screen = centred.screen()->availableGeometry();
-    EXPECT_LE((centred.frameGeometry().center() - screen.center()).manhattanLength(), 2);
+    ASSERT_TRUE(WaitUntilOpened(QtDialog(centred)));
+    const QRect screen = QtDialog(centred)->screen()->availableGeometry();
+    EXPECT_LE((QtDialog(centred)->frameGeometry().center() - screen.center()).manhattanLength(), 2);
     EXPECT_FALSE(centred.IsIconic());
 
     MinimizingDialog minimized;
     ASSERT_TRUE(minimized.Create());
     QApplication::processEvents();
     EXPECT_TRUE(minimized.IsIconic());
-    EXPECT_EQ(minimized.pos(), QPoint(0, 0));
+    EXPECT_EQ(QtDialog(minimized)->pos(), QPoint(0, 0));
+}
+
+// The desktop draws a window's icon at several sizes; each is drawn from the
+// one drawing, the 32-pixel one being the drawing itself.
+TEST(Icons, TheWindowIconComesAtEachSizeTheDesktopAsksFor)
+{
+    const QIcon icon = QtIcon(AfxLoadIcon(IDR_MAINFRAME));
+    const QList<QSize> sizes{{16, 16}, {24, 24}, {32, 32}, {48, 48}};
+    EXPECT_EQ(icon.availableSizes(), sizes);
+    const auto premultiplied
+        = [](const QImage& image) { return image.convertToFormat(QImage::Format_ARGB32_Premultiplied); };
+    for (const QSize& size : sizes)
+        EXPECT_EQ(premultiplied(icon.pixmap(size, 1.0).toImage()),
+                  premultiplied(RenderIcon(IDR_MAINFRAME, size.width())))
+            << size.width();
+    const CIconImage drawn = LoadIconImage(IDR_MAINFRAME);
+    EXPECT_EQ(RenderIcon(IDR_MAINFRAME, 32),
+              QImage(reinterpret_cast<const uchar*>(drawn.argb.data()), 32, 32, QImage::Format_ARGB32));
+    EXPECT_EQ(AfxLoadIcon(IDR_MAINFRAME + 1), nullptr);
 }

@@ -1,7 +1,7 @@
 // Dialogs built from their templates: pixel geometry from the font's base
 // units, the widget of each control kind with the styles that matter, and
 // captions that fit their controls.
-#include "ui/dialog/TemplateLoader.h"
+#include "ui/dialog/qt/TemplateLoader.h"
 #include "res/ResourceIds.h"
 
 #include <QApplication>

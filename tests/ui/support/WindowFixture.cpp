@@ -3,15 +3,15 @@
 #include "platform/MessageBox.h"
 #include "platform/registry/Registry.h"
 #include "res/StringTable.h"
-#include "ui/DirChooser.h"
 #include "ui/dialog/Dialog.h"
+#include "ui/dialog/qt/DirectoryDialogSeam.h"
+#include "ui/dialog/qt/WindowHandle.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
@@ -70,14 +70,17 @@ std::string WindowFixture::StoreFile() const
 
 int WindowFixture::RunModal(CDialog& dialog, std::function<void()> script)
 {
-    QTimer::singleShot(0, &dialog, std::move(script));
-    QPointer<CDialog> guarded(&dialog);
-    QTimer::singleShot(20000, &dialog, [guarded] {
-        if (guarded && guarded->isVisible()) {
+    QTimer::singleShot(0, std::move(script));
+    // Local, so that it cannot fire once the run it guards is over.
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [&dialog] {
+        if (QtDialog(dialog) && QtDialog(dialog)->isVisible()) {
             ADD_FAILURE() << "the dialog was still open";
-            guarded->EndDialog(-2);
+            dialog.EndDialog(-2);
         }
     });
+    watchdog.start(20000);
     return dialog.DoModal();
 }
 

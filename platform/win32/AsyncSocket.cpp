@@ -1,0 +1,251 @@
+#include "platform/AsyncSocket.h"
+
+#include <mswsock.h>
+
+namespace {
+
+// The message the hidden window receives for the socket's events, as the
+// framework's socket window does.
+constexpr UINT kSocketNotify = WM_USER + 1;
+const char* const kWindowClass = "VantrelSocketWindow";
+
+LRESULT CALLBACK SocketWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != kSocketNotify)
+        return DefWindowProcA(window, message, wParam, lParam);
+    auto* socket = reinterpret_cast<CAsyncSocket*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    // Each notification brings one datagram: Windows posts the next one while
+    // datagrams are waiting, so a reply queued for it leaves at once.
+    if (socket && WSAGETSELECTEVENT(lParam) == FD_READ) {
+        socket->OnReceive(WSAGETSELECTERROR(lParam));
+        socket->OnBatchReceived();
+    }
+    return 0;
+}
+
+// A message-only window: never shown, it only carries the notifications into
+// the thread's message loop, so they arrive among the window's own messages.
+HWND CreateNotifyWindow(CAsyncSocket* socket)
+{
+    static const ATOM windowClass = [] {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = SocketWindowProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = kWindowClass;
+        return RegisterClassA(&wc);
+    }();
+    if (!windowClass)
+        return nullptr;
+    HWND window = CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr),
+                                  nullptr);
+    if (window)
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(socket));
+    return window;
+}
+
+bool BindIPv4(SOCKET s, UINT port, LPCSTR address)
+{
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_port = htons(static_cast<u_short>(port));
+    local.sin_addr.s_addr = htonl(INADDR_ANY);
+    if (address && inet_pton(AF_INET, address, &local.sin_addr) != 1)
+        return false;
+    return bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0;
+}
+
+// SO_EXCLUSIVEADDRUSE: no other socket, of this program or another, may bind
+// the port while this one holds it. Without it Windows lets a socket that
+// asks for SO_REUSEADDR take the port over.
+// IP_PKTINFO: each datagram's local address comes with it, for the replies.
+// SIO_UDP_CONNRESET off: an ICMP "port unreachable" from a peer that has gone
+// would otherwise fail the next receive, whoever's datagram it is.
+bool PrepareSocket(SOCKET s)
+{
+    const DWORD on = 1;
+    BOOL reportResets = FALSE;
+    DWORD returned = 0;
+    return setsockopt(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&on), sizeof on) == 0
+        && setsockopt(s, IPPROTO_IP, IP_PKTINFO, reinterpret_cast<const char*>(&on), sizeof on) == 0
+        && WSAIoctl(s, SIO_UDP_CONNRESET, &reportResets, sizeof reportResets, nullptr, 0, &returned, nullptr, nullptr)
+        == 0;
+}
+
+// WSARecvMsg is reached through a pointer that the provider hands out.
+LPFN_WSARECVMSG RecvMsgFunction(SOCKET s)
+{
+    static LPFN_WSARECVMSG function = nullptr;
+    if (!function) {
+        GUID id = WSAID_WSARECVMSG;
+        DWORD returned = 0;
+        WSAIoctl(s, SIO_GET_EXTENSION_FUNCTION_POINTER, &id, sizeof id, &function, sizeof function, &returned, nullptr,
+                 nullptr);
+    }
+    return function;
+}
+
+in_addr LocalAddressOf(WSAMSG& message)
+{
+    for (WSACMSGHDR* c = WSA_CMSG_FIRSTHDR(&message); c; c = WSA_CMSG_NXTHDR(&message, c))
+        if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO)
+            return reinterpret_cast<const IN_PKTINFO*>(WSA_CMSG_DATA(c))->ipi_addr;
+    in_addr any{};
+    any.s_addr = htonl(INADDR_ANY);
+    return any;
+}
+
+} // namespace
+
+CAsyncSocket::CAsyncSocket() = default;
+
+CAsyncSocket::~CAsyncSocket()
+{
+    Close();
+}
+
+BOOL CAsyncSocket::Create(UINT port, int type, long events, LPCSTR address)
+{
+    if (m_socket != INVALID_SOCKET || type != SOCK_DGRAM || port > 0xFFFF)
+        return FALSE;
+    SOCKET s = WSASocketA(AF_INET, SOCK_DGRAM, IPPROTO_UDP, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT);
+    if (s == INVALID_SOCKET)
+        return FALSE;
+    u_long nonBlocking = 1;
+    if (!PrepareSocket(s) || !BindIPv4(s, port, address) || ioctlsocket(s, FIONBIO, &nonBlocking) != 0) {
+        closesocket(s);
+        return FALSE;
+    }
+    m_socket = s;
+    if (events & FD_READ) {
+        m_window = CreateNotifyWindow(this);
+        if (!m_window || WSAAsyncSelect(s, m_window, kSocketNotify, FD_READ) != 0) {
+            Close();
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+int CAsyncSocket::ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fromLen, int flags, in_addr* local)
+{
+    LPFN_WSARECVMSG recvMsg = m_socket == INVALID_SOCKET ? nullptr : RecvMsgFunction(m_socket);
+    if (!recvMsg || len < 0)
+        return -1;
+    WSABUF data{static_cast<ULONG>(len), static_cast<char*>(buf)};
+    char control[WSA_CMSG_SPACE(sizeof(IN_PKTINFO))];
+    WSAMSG message{};
+    message.name = from;
+    message.namelen = fromLen ? *fromLen : 0;
+    message.lpBuffers = &data;
+    message.dwBufferCount = 1;
+    message.Control = {sizeof control, control};
+    message.dwFlags = static_cast<DWORD>(flags);
+    DWORD received = 0;
+    // A datagram longer than the buffer fails with WSAEMSGSIZE and is gone:
+    // it is reported as nothing usable, as on every platform.
+    if (recvMsg(m_socket, &message, &received, nullptr, nullptr) != 0)
+        return WSAGetLastError() == WSAEMSGSIZE ? 0 : -1;
+    if (fromLen)
+        *fromLen = message.namelen;
+    if (local)
+        *local = LocalAddressOf(message);
+    return static_cast<int>(received);
+}
+
+int CAsyncSocket::SendTo(const void* buf, int len, const sockaddr* to, int toLen, int flags, in_addr local)
+{
+    if (m_socket == INVALID_SOCKET || len < 0)
+        return -1;
+    if (local.s_addr == htonl(INADDR_ANY))
+        return sendto(m_socket, static_cast<const char*>(buf), len, flags, to, toLen);
+    WSABUF data{static_cast<ULONG>(len), const_cast<char*>(static_cast<const char*>(buf))};
+    char control[WSA_CMSG_SPACE(sizeof(IN_PKTINFO))]{};
+    WSAMSG message{};
+    message.name = const_cast<sockaddr*>(to);
+    message.namelen = toLen;
+    message.lpBuffers = &data;
+    message.dwBufferCount = 1;
+    message.Control = {sizeof control, control};
+    WSACMSGHDR* c = WSA_CMSG_FIRSTHDR(&message);
+    c->cmsg_level = IPPROTO_IP;
+    c->cmsg_type = IP_PKTINFO;
+    c->cmsg_len = WSA_CMSG_LEN(sizeof(IN_PKTINFO));
+    reinterpret_cast<IN_PKTINFO*>(WSA_CMSG_DATA(c))->ipi_addr = local;
+    DWORD sent = 0;
+    // Windows reports a datagram's local address without telling a broadcast
+    // apart; a source the stack refuses is left to the stack to choose.
+    if (WSASendMsg(m_socket, &message, static_cast<DWORD>(flags), &sent, nullptr, nullptr) != 0)
+        return sendto(m_socket, static_cast<const char*>(buf), len, flags, to, toLen);
+    return static_cast<int>(sent);
+}
+
+// Windows Sockets has no call that sends several datagrams at once: a queued
+// datagram leaves at once, so the queue is always empty.
+void CAsyncSocket::QueueSendTo(const void* buf, int len, const sockaddr_in& to, in_addr local)
+{
+    SendTo(buf, len, reinterpret_cast<const sockaddr*>(&to), sizeof to, 0, local);
+}
+
+void CAsyncSocket::SendQueued()
+{
+}
+
+// Nothing is ever taken off the socket ahead of OnReceive: a nested loop's
+// messages include the socket's next notification by themselves.
+void CAsyncSocket::RepostReceive()
+{
+}
+
+// The stack's own choice of source address towards peer, learnt from a
+// throwaway socket that is connected, which sends nothing.
+static bool StackSourceFor(const sockaddr_in& peer, in_addr* source)
+{
+    const SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    if (s == INVALID_SOCKET)
+        return false;
+    sockaddr_in chosen{};
+    int length = sizeof chosen;
+    const bool known = connect(s, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0
+        && getsockname(s, reinterpret_cast<sockaddr*>(&chosen), &length) == 0;
+    closesocket(s);
+    *source = chosen.sin_addr;
+    return known;
+}
+
+in_addr CAsyncSocket::SourceToName(const sockaddr_in& peer, in_addr local) const
+{
+    in_addr chosen{};
+    if (StackSourceFor(peer, &chosen) && chosen.s_addr == local.s_addr) {
+        chosen.s_addr = htonl(INADDR_ANY);
+        return chosen;
+    }
+    return local;
+}
+
+void CAsyncSocket::Close()
+{
+    // The window goes first, and with it any notification still queued.
+    if (m_window)
+        DestroyWindow(m_window);
+    m_window = nullptr;
+    if (m_socket != INVALID_SOCKET)
+        closesocket(m_socket);
+    m_socket = INVALID_SOCKET;
+}
+
+unsigned short CAsyncSocket::GetLocalPort() const
+{
+    sockaddr_in local{};
+    int length = sizeof local;
+    if (m_socket == INVALID_SOCKET || getsockname(m_socket, reinterpret_cast<sockaddr*>(&local), &length) != 0)
+        return 0;
+    return ntohs(local.sin_port);
+}
+
+void CAsyncSocket::OnReceive(int)
+{
+}
+
+void CAsyncSocket::OnBatchReceived()
+{
+}

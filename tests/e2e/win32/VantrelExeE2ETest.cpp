@@ -1,0 +1,322 @@
+// The real vantrel.exe under wine, driven from outside as a user drives it:
+// its windows from their templates, the settings kept however it is closed,
+// both kinds of directory dialog, real clients of the host served while the
+// Status field follows, and a second instance refused the port.
+#include "tests/e2e/win32/support/VantrelWindow.h"
+#include "tests/e2e/win32/support/WindowPicture.h"
+
+#include "res/ResourceIds.h"
+#include "settings/SettingsStore.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+
+namespace {
+
+constexpr char kRoot[] = "/tmp/vantrel-e2e";
+constexpr char kBindFailure[] = "Unable to Bind socket. Is Vantrel already open? ";
+
+struct Settings {
+    std::string writeDir;
+    int enableWrite = 0;
+    int runMinimized = 0;
+    std::vector<std::string> searchDirs;
+
+    CSettingsFields Fields() { return {writeDir, enableWrite, runMinimized, searchDirs}; }
+};
+
+Settings Stored()
+{
+    Settings settings;
+    ReadSettingsFromRegistry(settings.Fields());
+    return settings;
+}
+
+// Waits until check holds, as the window handles posted messages in its own time.
+bool Eventually(const std::function<bool()>& check)
+{
+    for (int tries = 0; tries < 500; ++tries) {
+        if (check())
+            return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+POINT CentreOf(HWND window)
+{
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+bool CentredOver(HWND window, POINT centre)
+{
+    const POINT own = CentreOf(window);
+    return std::abs(own.x - centre.x) <= 2 && std::abs(own.y - centre.y) <= 2;
+}
+
+class VantrelExeE2ETest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* folder : {"", "/served", "/uploads", "/a", "/b", "/w"})
+            CreateDirectoryA(WinePath(std::string(kRoot) + folder).c_str(), nullptr);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Corvane");
+        UseWindowsVersion("win10");
+    }
+
+    static std::string Dir(const char* name) { return WinePath(std::string(kRoot) + "/" + name); }
+
+    // Wine tells the program this version of Windows; an old one brings the
+    // legacy directory dialog.
+    static void UseWindowsVersion(const char* version)
+    {
+        RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\vantrel.exe", "Version", REG_SZ, version,
+                        static_cast<DWORD>(std::strlen(version) + 1));
+    }
+
+    static void Provision(Settings settings) { WriteSettingsToRegistry(settings.Fields()); }
+
+    // The dialog of the program that opens with this caption, checked by look.
+    static HWND OpenedDialog(const VantrelWindow& vantrel, const char* caption, const char* pictureName,
+                             const std::function<void(HWND)>& look)
+    {
+        const HWND dialog = WaitForWindow(vantrel.ProcessId(), caption);
+        EXPECT_NE(dialog, nullptr) << caption;
+        if (!dialog)
+            return nullptr;
+        SaveWindowPicture(dialog, pictureName);
+        if (look)
+            look(dialog);
+        return dialog;
+    }
+
+    static void ChooseInLegacyDialog(VantrelWindow& vantrel, const char* caption, const std::string& directory)
+    {
+        const HWND dialog = OpenedDialog(vantrel, caption, "legacy-directory-dialog", [](HWND d) {
+            for (const int id : {stc2, stc3, edt1, lst1, cmb1})
+                EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, id))) << id;
+            for (const int id : {stc1, lst2, cmb2, IDOK, IDCANCEL, pshHelp})
+                EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, id))) << id;
+            EXPECT_EQ(TextOf(GetDlgItem(d, edt1)), "Junk");
+        });
+        if (!dialog)
+            return;
+        const std::string fullName = directory + "\\Junk";
+        SendMessageA(GetDlgItem(dialog, edt1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fullName.c_str()));
+        Click(GetDlgItem(dialog, IDOK));
+        EXPECT_TRUE(Eventually([&] { return !IsWindow(dialog); }));
+    }
+};
+
+TEST_F(VantrelExeE2ETest, TheWindowShowsTheStoredSettingsAndEveryWayOfClosingSavesItsState)
+{
+    struct Case {
+        const char* name;
+        std::function<void(VantrelWindow&)> close;
+    };
+    const auto press = [](UINT message, WPARAM key, LPARAM flags) {
+        return [=](VantrelWindow& v) { PostMessageA(v.Item(IDC_SEARCH_DIRS), message, key, flags); };
+    };
+    const Case cases[] = {
+        {"Exit", [](VantrelWindow& v) { Click(v.Item(IDOK)); }},
+        {"Enter in the list", press(WM_KEYDOWN, VK_RETURN, 1)},
+        {"Esc", press(WM_KEYDOWN, VK_ESCAPE, 1)},
+        {"close box", [](VantrelWindow& v) { PostMessageA(v.Main(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        {"Alt+F4", press(WM_SYSKEYDOWN, VK_F4, 1 | (KF_ALTDOWN << 16))},
+        {"end of the session with the About box open",
+         [](VantrelWindow& v) {
+             Click(v.Item(IDC_ABOUT));
+             ASSERT_NE(WaitForWindow(v.ProcessId(), "About Vantrel"), nullptr);
+             const HWND session = FindWindowA("VantrelSession", nullptr);
+             ASSERT_NE(session, nullptr);
+             SendMessageTimeoutA(session, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000, nullptr);
+             SendMessageTimeoutA(session, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 5000, nullptr);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Provision({Dir("w"), 0, 0, {Dir("b"), Dir("a")}});
+        VantrelWindow vantrel;
+        ASSERT_TRUE(vantrel.Start());
+        SaveWindowPicture(vantrel.Main(), "main");
+        EXPECT_EQ(vantrel.ListedItems(), (std::vector<std::string>{Dir("a"), Dir("b")})) << "sorted";
+        EXPECT_EQ(vantrel.Text(IDC_WRITE_DIR), Dir("w"));
+        EXPECT_EQ(vantrel.Text(IDC_STATUS), "Idle");
+        for (const int field : {IDC_WRITE_DIR, IDC_STATUS})
+            EXPECT_TRUE(GetWindowLongA(vantrel.Item(field), GWL_STYLE) & ES_READONLY);
+        Click(vantrel.Item(IDC_ENABLE_WRITE));
+        Click(vantrel.Item(IDC_RUN_MINIMIZED));
+        ASSERT_TRUE(Eventually([&] { return vantrel.Checked(IDC_RUN_MINIMIZED) == BST_CHECKED; }));
+        c.close(vantrel);
+        EXPECT_EQ(vantrel.WaitForExit(), 0);
+        const Settings saved = Stored();
+        EXPECT_EQ(saved.enableWrite, 1);
+        EXPECT_EQ(saved.runMinimized, 1);
+        EXPECT_EQ(saved.writeDir, Dir("w"));
+        EXPECT_EQ(saved.searchDirs, (std::vector<std::string>{Dir("b"), Dir("a")})) << "the search order";
+    }
+}
+
+TEST_F(VantrelExeE2ETest, AboutBoxOpensFromItsButtonAndTheSystemMenuOverTheBlockedWindow)
+{
+    VantrelWindow vantrel;
+    ASSERT_TRUE(vantrel.Start());
+    const std::function<void()> opens[] = {
+        [&] { Click(vantrel.Item(IDC_ABOUT)); },
+        [&] { PostMessageA(vantrel.Main(), WM_SYSCOMMAND, 16, 0); },
+    };
+    for (const auto& open : opens) {
+        open();
+        const HWND about = OpenedDialog(vantrel, "About Vantrel", "about", [&](HWND box) {
+            EXPECT_NE(ChildWithText(box, "Vantrel TFTP Server Version 1.2"), nullptr);
+            const HWND icon = GetWindow(GetDlgItem(box, IDOK), GW_HWNDNEXT);
+            EXPECT_NE(SendMessageA(icon, STM_GETICON, 0, 0), 0) << "icon 128";
+            EXPECT_FALSE(IsWindowEnabled(vantrel.Main()));
+            EXPECT_TRUE(CentredOver(box, CentreOf(vantrel.Main())));
+        });
+        ASSERT_NE(about, nullptr);
+        PostMessageA(GetDlgItem(about, IDOK), WM_KEYDOWN, VK_ESCAPE, 1);
+        EXPECT_TRUE(Eventually([&] { return !IsWindow(about) && IsWindowEnabled(vantrel.Main()); }));
+    }
+    Click(vantrel.Item(IDOK));
+    EXPECT_EQ(vantrel.WaitForExit(), 0);
+}
+
+TEST_F(VantrelExeE2ETest, OpensCentredButStartedMinimizedIsRestoredToTheTopLeftCorner)
+{
+    RECT workArea = {};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+    for (const int minimized : {0, 1}) {
+        SCOPED_TRACE(minimized);
+        Provision({"", 0, minimized, {}});
+        VantrelWindow vantrel;
+        ASSERT_TRUE(vantrel.Start());
+        if (minimized) {
+            EXPECT_TRUE(IsIconic(vantrel.Main()));
+            ShowWindowAsync(vantrel.Main(), SW_RESTORE);
+            RECT restored = {};
+            EXPECT_TRUE(Eventually([&] {
+                GetWindowRect(vantrel.Main(), &restored);
+                return !IsIconic(vantrel.Main()) && restored.left == workArea.left && restored.top == workArea.top;
+            })) << restored.left
+                << "," << restored.top;
+        } else {
+            EXPECT_TRUE(CentredOver(vantrel.Main(),
+                                    {(workArea.left + workArea.right) / 2, (workArea.top + workArea.bottom) / 2}));
+        }
+        Click(vantrel.Item(IDOK));
+        EXPECT_EQ(vantrel.WaitForExit(), 0);
+    }
+}
+
+TEST_F(VantrelExeE2ETest, OnAnOldWindowsTheLegacyDialogAddsAndSetsDirectoriesAndRemoveTakesTheSelection)
+{
+    UseWindowsVersion("nt351");
+    VantrelWindow vantrel;
+    ASSERT_TRUE(vantrel.Start());
+    Click(vantrel.Item(IDC_ADD));
+    ChooseInLegacyDialog(vantrel, "Choose a search Directory", Dir("b"));
+    Click(vantrel.Item(IDC_ADD));
+    ChooseInLegacyDialog(vantrel, "Choose a search Directory", Dir("a"));
+    ASSERT_TRUE(Eventually([&] { return vantrel.ListedItems().size() == 2; }));
+    EXPECT_EQ(vantrel.ListedItems(), (std::vector<std::string>{Dir("a"), Dir("b")}));
+
+    SendMessageA(vantrel.Item(IDC_SEARCH_DIRS), LB_SETCURSEL, 1, 0);
+    Click(vantrel.Item(IDC_REMOVE));
+    ASSERT_TRUE(Eventually([&] { return vantrel.ListedItems().size() == 1; }));
+    EXPECT_EQ(vantrel.ListedItems(), std::vector<std::string>{Dir("a")});
+    EXPECT_EQ(SendMessageA(vantrel.Item(IDC_SEARCH_DIRS), LB_GETCURSEL, 0, 0), LB_ERR);
+
+    Click(vantrel.Item(IDC_BROWSE));
+    ChooseInLegacyDialog(vantrel, "Choose Write Directory", Dir("w"));
+    EXPECT_TRUE(Eventually([&] { return vantrel.Text(IDC_WRITE_DIR) == Dir("w"); }));
+    Click(vantrel.Item(IDOK));
+    EXPECT_EQ(vantrel.WaitForExit(), 0);
+    const Settings saved = Stored();
+    EXPECT_EQ(saved.searchDirs, std::vector<std::string>{Dir("a")});
+    EXPECT_EQ(saved.writeDir, Dir("w"));
+}
+
+// Wine's folder browser selects folders of drive C: only.
+TEST_F(VantrelExeE2ETest, TheFolderBrowserOpensWithTheFieldsDirectorySelected)
+{
+    const std::string start = "C:\\vantrel-e2e";
+    CreateDirectoryA(start.c_str(), nullptr);
+    Provision({start, 0, 0, {}});
+    VantrelWindow vantrel;
+    ASSERT_TRUE(vantrel.Start());
+    Click(vantrel.Item(IDC_BROWSE));
+    const HWND browser = WaitForWindow(vantrel.ProcessId(), "Browse for Folder");
+    ASSERT_NE(browser, nullptr);
+    SaveWindowPicture(browser, "folder-browser");
+    EXPECT_NE(ChildWithText(browser, "Choose Write Directory"), nullptr) << "the instruction";
+    EXPECT_FALSE(IsWindowEnabled(vantrel.Main()));
+    Click(GetDlgItem(browser, IDOK));
+    ASSERT_TRUE(Eventually([&] { return !IsWindow(browser); }));
+    EXPECT_EQ(vantrel.Text(IDC_WRITE_DIR), start) << "the preselected start returned";
+
+    Click(vantrel.Item(IDC_ADD));
+    const HWND adding = WaitForWindow(vantrel.ProcessId(), "Browse for Folder");
+    ASSERT_NE(adding, nullptr);
+    EXPECT_NE(ChildWithText(adding, "Choose a search Directory"), nullptr);
+    Click(GetDlgItem(adding, IDCANCEL));
+    ASSERT_TRUE(Eventually([&] { return !IsWindow(adding); }));
+    EXPECT_TRUE(vantrel.ListedItems().empty());
+    Click(vantrel.Item(IDOK));
+    EXPECT_EQ(vantrel.WaitForExit(), 0);
+}
+
+TEST_F(VantrelExeE2ETest, RealClientsDownloadAndUploadWhileTheStatusShowsEachStep)
+{
+    std::string image(700 * 1024, '\0');
+    for (std::size_t i = 0; i < image.size(); ++i)
+        image[i] = static_cast<char>((i * 7919) >> 5);
+    WriteFileBytes(std::string(kRoot) + "/served/image.bin", image);
+    WriteFileBytes(std::string(kRoot) + "/config.txt", "hostname lab-switch\r\n");
+    Provision({Dir("uploads"), 1, 0, {Dir("served")}});
+    VantrelWindow vantrel;
+    ASSERT_TRUE(vantrel.Start());
+
+    std::vector<std::string> seen;
+    const auto watch = [&] { seen = vantrel.WatchStatusUntil("Finished"); };
+    const std::string tftp = "/usr/bin/tftp -m binary 127.0.0.1 -c ";
+    ASSERT_EQ(RunHostCommand(tftp + "get image.bin " + kRoot + "/fetched.bin", watch), 0);
+    EXPECT_EQ(ReadFileBytes(std::string(kRoot) + "/fetched.bin"), image);
+    ASSERT_GE(seen.size(), 3u);
+    EXPECT_EQ(seen[1], "Fisrt Block of image.bin sent");
+    EXPECT_EQ(seen[2].rfind("Sending ", 0), 0u) << seen[2];
+    EXPECT_EQ(seen.back(), "Finished");
+
+    ASSERT_EQ(RunHostCommand(tftp + "put " + kRoot + "/config.txt config.txt", watch), 0);
+    EXPECT_EQ(seen.back(), "Finished");
+    EXPECT_EQ(ReadFileBytes(std::string(kRoot) + "/uploads/config.txt"), "hostname lab-switch\r\n");
+    Click(vantrel.Item(IDOK));
+    EXPECT_EQ(vantrel.WaitForExit(), 0);
+}
+
+TEST_F(VantrelExeE2ETest, ASecondInstanceSaysThePortIsTakenAndItsWindowRunsOn)
+{
+    VantrelWindow first;
+    ASSERT_TRUE(first.Start());
+    VantrelWindow second;
+    ASSERT_TRUE(second.Launch());
+    const HWND box = WaitForWindow(second.ProcessId(), "vantrel");
+    ASSERT_NE(box, nullptr);
+    SaveWindowPicture(box, "second-instance");
+    EXPECT_NE(ChildWithText(box, kBindFailure), nullptr);
+    Click(GetDlgItem(box, IDOK));
+    const HWND window = WaitForWindow(second.ProcessId(), "Vantrel server");
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(TextOf(GetDlgItem(window, IDC_STATUS)), "Idle");
+    Click(GetDlgItem(window, IDOK));
+    EXPECT_EQ(second.WaitForExit(), 0);
+    Click(first.Item(IDOK));
+    EXPECT_EQ(first.WaitForExit(), 0);
+}
+
+} // namespace

@@ -1,0 +1,124 @@
+// The service under wine, on port 69 of this test's own network, with its
+// settings read from wine's registry, against Linux's own TFTP clients:
+// tftp-hpa's tftp and curl, started from here as the Linux programs they are.
+#include "platform/MessageBox.h"
+#include "server/StatusLine.h"
+#include "server/TftpSocket.h"
+#include "settings/SettingsStore.h"
+#include "tests/support/EventPump.h"
+#include "tests/support/RandomBytes.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class NoStatus : public CStatusLine {
+public:
+    void SetWindowText(const std::string&) override { }
+};
+
+// Z: is the root of the Linux filesystem under wine; the test's /tmp is its own.
+const fs::path kRoot = "Z:\\tmp\\clients";
+const std::string kUnixRoot = "/tmp/clients";
+
+std::string ReadWhole(const fs::path& path)
+{
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
+}
+
+// Runs a Linux shell command while the service goes on; its exit status, or
+// -1 when it did not end in time. Wine starts a Linux program without a
+// handle to wait on, so the command leaves its status in a file.
+int RunLinux(const std::string& command)
+{
+    const fs::path done = kRoot / "status";
+    fs::remove(done);
+    std::string line = "/bin/sh -c \"" + command + "; echo $? >" + kUnixRoot + "/status.new; mv " + kUnixRoot
+        + "/status.new " + kUnixRoot + "/status\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return -1;
+    if (process.hProcess)
+        CloseHandle(process.hProcess);
+    if (process.hThread)
+        CloseHandle(process.hThread);
+    if (!PumpUntil([&] { return fs::exists(done); }, 20000))
+        return -1;
+    return std::stoi(ReadWhole(done));
+}
+
+// The service as the program starts it: settings saved to the registry, read
+// back into the fields it serves from, and port 69.
+struct Service {
+    Service()
+    {
+        fs::remove_all(kRoot);
+        fs::create_directories(kRoot / "search");
+        fs::create_directories(kRoot / "write");
+        std::string writeDir = (kRoot / "write").string();
+        int enableWrite = 1, runMinimized = 0;
+        std::vector<std::string> searchDirs{(kRoot / "search").string()};
+        WriteSettingsToRegistry({writeDir, enableWrite, runMinimized, searchDirs});
+        loaded = ReadSettingsFromRegistry({m_writeDir, m_enableWrite, m_runMinimized, m_searchDirs});
+        g_statusLine = &status;
+        AfxSetMessageBoxSeam([this](const std::string& text, const std::string&) {
+            boxes.push_back(text);
+            return IDOK;
+        });
+        server.Start(&m_enableWrite, &m_writeDir, &m_searchDirs);
+    }
+    ~Service()
+    {
+        AfxSetMessageBoxSeam(nullptr);
+        g_statusLine = nullptr;
+        g_server = nullptr;
+    }
+    std::string m_writeDir;
+    int m_enableWrite = 0, m_runMinimized = 0;
+    std::vector<std::string> m_searchDirs;
+    bool loaded = false;
+    NoStatus status;
+    std::vector<std::string> boxes;
+    CTftpSocket server{69};
+};
+
+} // namespace
+
+TEST(RealClients, DownloadsUploadsAndRefusalsWithTftpAndCurl)
+{
+    Service service;
+    ASSERT_TRUE(service.loaded);
+    ASSERT_TRUE(service.boxes.empty()) << service.boxes.front();
+    const std::string served = RandomBytes(70000, 1), uploaded = RandomBytes(1500, 2);
+    std::ofstream(kRoot / "search" / "boot.bin", std::ios::binary) << served;
+    std::ofstream(kRoot / "up.bin", std::ios::binary) << uploaded;
+    const std::string search = kUnixRoot + "/search", tftp = "tftp -m binary 127.0.0.1 -c ";
+
+    EXPECT_EQ(RunLinux(tftp + "get boot.bin " + kUnixRoot + "/by-tftp"), 0);
+    EXPECT_EQ(ReadWhole(kRoot / "by-tftp"), served);
+    EXPECT_EQ(RunLinux("curl -sS -o " + kUnixRoot + "/by-curl tftp://127.0.0.1/boot.bin"), 0);
+    EXPECT_EQ(ReadWhole(kRoot / "by-curl"), served);
+
+    EXPECT_EQ(RunLinux(tftp + "put " + kUnixRoot + "/up.bin tftp-up.bin"), 0);
+    EXPECT_EQ(ReadWhole(kRoot / "write" / "tftp-up.bin"), uploaded);
+    EXPECT_EQ(RunLinux("curl -sS -T " + kUnixRoot + "/up.bin tftp://127.0.0.1/curl-up.bin"), 0);
+    EXPECT_EQ(ReadWhole(kRoot / "write" / "curl-up.bin"), uploaded);
+
+    // A link made on the Linux side, which leads out of the search directory.
+    ASSERT_EQ(RunLinux("ln -s " + kUnixRoot + "/up.bin " + search + "/out"), 0);
+    EXPECT_NE(RunLinux("curl -sS -o " + kUnixRoot + "/out tftp://127.0.0.1/out"), 0);
+    EXPECT_FALSE(fs::exists(kRoot / "out") && fs::file_size(kRoot / "out") > 0);
+
+    service.m_enableWrite = 0;
+    EXPECT_NE(RunLinux("curl -sS -T " + kUnixRoot + "/up.bin tftp://127.0.0.1/refused.bin"), 0);
+    EXPECT_FALSE(fs::exists(kRoot / "write" / "refused.bin"));
+}

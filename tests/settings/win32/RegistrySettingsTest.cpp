@@ -1,0 +1,155 @@
+// The settings in Windows' own registry: the values, types and byte counts of
+// settings/README.md under HKEY_LOCAL_MACHINE, and the load of what a save
+// stored. Each run of the test has a wine prefix, and so a registry, of its own.
+#include "settings/SettingsStore.h"
+
+#include "platform/Registry.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kSettings = "SOFTWARE\\Corvane\\TFTP\\Settings";
+
+struct Stored {
+    const char* name;
+    DWORD type;
+    std::string data;
+    bool operator==(const Stored&) const = default;
+};
+
+void PrintTo(const Stored& value, std::ostream* out)
+{
+    *out << value.name << " type " << value.type << ", " << value.data.size() << " bytes";
+}
+
+// The value's bytes as the registry keeps them: texts in UTF-16, which the
+// "A" functions convert from and to the system code page.
+Stored Query(const char* name)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettings, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return {name, 0, "no key"};
+    const std::wstring wideName(name, name + std::char_traits<char>::length(name));
+    DWORD type = 0, size = 0;
+    RegQueryValueExW(key, wideName.c_str(), nullptr, &type, nullptr, &size);
+    std::string data(size, '\0');
+    if (RegQueryValueExW(key, wideName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size)
+        != ERROR_SUCCESS)
+        type = 0;
+    RegCloseKey(key);
+    data.resize(size);
+    return {name, type, data};
+}
+
+// An ASCII text as the registry keeps it: UTF-16, with a terminating NUL
+// unless it is empty. The settings count a text without its NUL, and
+// RegSetValueExA then counts the NUL that follows it in memory, as Windows NT
+// always has.
+std::string Text(const std::string& text)
+{
+    std::string wide;
+    for (const char c : text)
+        wide += {c, '\0'};
+    return text.empty() ? wide : wide + std::string(2, '\0');
+}
+
+std::string Dword(DWORD number)
+{
+    return std::string(reinterpret_cast<const char*>(&number), sizeof number);
+}
+
+// Whether this registry saves in one transaction or value by value.
+bool HasTransactions()
+{
+    HKEY key = nullptr;
+    const HANDLE transaction = CreateTransaction(nullptr, nullptr, 0, 0, 0, 0, nullptr);
+    const LONG status = RegCreateKeyTransactedA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, nullptr, 0, KEY_READ, nullptr, &key,
+                                                nullptr, transaction, nullptr);
+    if (status == ERROR_SUCCESS)
+        RegCloseKey(key);
+    CloseHandle(transaction);
+    return status != ERROR_CALL_NOT_IMPLEMENTED;
+}
+
+struct Fields {
+    std::string writeDir;
+    int enableWrite = 0;
+    int runMinimized = 0;
+    std::vector<std::string> searchDirs;
+    CSettingsFields Refs() { return {writeDir, enableWrite, runMinimized, searchDirs}; }
+    bool operator==(const Fields&) const = default;
+};
+
+} // namespace
+
+TEST(RegistrySettings, SavedSettingsAreTheSchemasValuesAndLoadBack)
+{
+    SCOPED_TRACE(HasTransactions() ? "saved in a transaction" : "saved value by value, without transactions");
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Corvane");
+    Fields first;
+    ASSERT_TRUE(ReadSettingsFromRegistry(first.Refs()));
+    EXPECT_EQ(first, Fields{});
+    WriteSettingsToRegistry(first.Refs());
+    EXPECT_EQ(Query("WriteDir"), (Stored{"WriteDir", REG_SZ, Text("")})) << "an empty text is a value of 0 bytes";
+
+    Fields three{"C:\\incoming", 1, 0, {"C:\\boot", "D:\\config", "C:\\old"}};
+    WriteSettingsToRegistry(three.Refs());
+    Fields two{"C:\\incoming", 1, 1, {"C:\\boot", "D:\\config"}};
+    WriteSettingsToRegistry(two.Refs());
+
+    const std::vector<Stored> expected{
+        {"WriteDir", REG_SZ, Text("C:\\incoming")}, {"EnableWrite", REG_DWORD, Dword(1)},
+        {"RunMinimized", REG_DWORD, Dword(1)},      {"ReadirCount", REG_DWORD, Dword(2)},
+        {"ReadirRoot-0", REG_SZ, Text("C:\\boot")}, {"ReadirRoot-1", REG_SZ, Text("D:\\config")},
+        {"ReadirRoot-2", REG_SZ, Text("C:\\old")},
+    };
+    for (const Stored& value : expected)
+        EXPECT_EQ(Query(value.name), value) << "a shorter list leaves the rest";
+    Fields loaded;
+    EXPECT_TRUE(ReadSettingsFromRegistry(loaded.Refs()));
+    EXPECT_EQ(loaded, two);
+}
+
+// The reg.exe commands of the store's README, so that what administrators are
+// told to run is what the program reads.
+std::vector<std::string> DocumentedRegCommands()
+{
+    std::ifstream readme(VANTREL_SOURCE_DIR "/settings/README.md");
+    std::string line;
+    while (std::getline(readme, line) && line != "```bat") { }
+    std::vector<std::string> commands;
+    while (std::getline(readme, line) && line != "```")
+        commands.push_back(line);
+    return commands;
+}
+
+DWORD RunCommand(std::string command)
+{
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return GetLastError();
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 1;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+TEST(RegistrySettings, TheDocumentedRegProvisioningIsWhatLoads)
+{
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Corvane");
+    const std::vector<std::string> commands = DocumentedRegCommands();
+    ASSERT_FALSE(commands.empty());
+    for (const std::string& command : commands)
+        EXPECT_EQ(RunCommand(command), 0u) << command;
+    Fields loaded;
+    EXPECT_TRUE(ReadSettingsFromRegistry(loaded.Refs()));
+    EXPECT_EQ(loaded, (Fields{"C:\\tftp\\in", 1, 0, {"C:\\tftp\\boot"}}));
+}

@@ -1,0 +1,6 @@
+#include "tests/support/SourceAddress.h"
+
+bool SendsFromGivenSource()
+{
+    return true;
+}
