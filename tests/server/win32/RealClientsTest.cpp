@@ -5,8 +5,8 @@
 #include "server/StatusLine.h"
 #include "server/TftpSocket.h"
 #include "settings/SettingsStore.h"
-#include "tests/support/EventPump.h"
 #include "tests/support/RandomBytes.h"
+#include "tests/support/win32/LinuxCommand.h"
 
 #include <filesystem>
 #include <fstream>
@@ -31,29 +31,6 @@ std::string ReadWhole(const fs::path& path)
     std::ostringstream bytes;
     bytes << std::ifstream(path, std::ios::binary).rdbuf();
     return bytes.str();
-}
-
-// Runs a Linux shell command while the service goes on; its exit status, or
-// -1 when it did not end in time. Wine starts a Linux program without a
-// handle to wait on, so the command leaves its status in a file.
-int RunLinux(const std::string& command)
-{
-    const fs::path done = kRoot / "status";
-    fs::remove(done);
-    std::string line = "/bin/sh -c \"" + command + "; echo $? >" + kUnixRoot + "/status.new; mv " + kUnixRoot
-        + "/status.new " + kUnixRoot + "/status\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return -1;
-    if (process.hProcess)
-        CloseHandle(process.hProcess);
-    if (process.hThread)
-        CloseHandle(process.hThread);
-    if (!PumpUntil([&] { return fs::exists(done); }, 20000))
-        return -1;
-    return std::stoi(ReadWhole(done));
 }
 
 // The service as the program starts it: settings saved to the registry, read
@@ -103,22 +80,22 @@ TEST(RealClients, DownloadsUploadsAndRefusalsWithTftpAndCurl)
     std::ofstream(kRoot / "up.bin", std::ios::binary) << uploaded;
     const std::string search = kUnixRoot + "/search", tftp = "tftp -m binary 127.0.0.1 -c ";
 
-    EXPECT_EQ(RunLinux(tftp + "get boot.bin " + kUnixRoot + "/by-tftp"), 0);
+    EXPECT_EQ(RunLinux(tftp + "get boot.bin " + kUnixRoot + "/by-tftp", kUnixRoot), 0);
     EXPECT_EQ(ReadWhole(kRoot / "by-tftp"), served);
-    EXPECT_EQ(RunLinux("curl -sS -o " + kUnixRoot + "/by-curl tftp://127.0.0.1/boot.bin"), 0);
+    EXPECT_EQ(RunLinux("curl -sS -o " + kUnixRoot + "/by-curl tftp://127.0.0.1/boot.bin", kUnixRoot), 0);
     EXPECT_EQ(ReadWhole(kRoot / "by-curl"), served);
 
-    EXPECT_EQ(RunLinux(tftp + "put " + kUnixRoot + "/up.bin tftp-up.bin"), 0);
+    EXPECT_EQ(RunLinux(tftp + "put " + kUnixRoot + "/up.bin tftp-up.bin", kUnixRoot), 0);
     EXPECT_EQ(ReadWhole(kRoot / "write" / "tftp-up.bin"), uploaded);
-    EXPECT_EQ(RunLinux("curl -sS -T " + kUnixRoot + "/up.bin tftp://127.0.0.1/curl-up.bin"), 0);
+    EXPECT_EQ(RunLinux("curl -sS -T " + kUnixRoot + "/up.bin tftp://127.0.0.1/curl-up.bin", kUnixRoot), 0);
     EXPECT_EQ(ReadWhole(kRoot / "write" / "curl-up.bin"), uploaded);
 
     // A link made on the Linux side, which leads out of the search directory.
-    ASSERT_EQ(RunLinux("ln -s " + kUnixRoot + "/up.bin " + search + "/out"), 0);
-    EXPECT_NE(RunLinux("curl -sS -o " + kUnixRoot + "/out tftp://127.0.0.1/out"), 0);
+    ASSERT_EQ(RunLinux("ln -s " + kUnixRoot + "/up.bin " + search + "/out", kUnixRoot), 0);
+    EXPECT_NE(RunLinux("curl -sS -o " + kUnixRoot + "/out tftp://127.0.0.1/out", kUnixRoot), 0);
     EXPECT_FALSE(fs::exists(kRoot / "out") && fs::file_size(kRoot / "out") > 0);
 
     service.m_enableWrite = 0;
-    EXPECT_NE(RunLinux("curl -sS -T " + kUnixRoot + "/up.bin tftp://127.0.0.1/refused.bin"), 0);
+    EXPECT_NE(RunLinux("curl -sS -T " + kUnixRoot + "/up.bin tftp://127.0.0.1/refused.bin", kUnixRoot), 0);
     EXPECT_FALSE(fs::exists(kRoot / "write" / "refused.bin"));
 }
