@@ -1,4 +1,5 @@
 #include "settings/SettingsStore.h"
+#include "tests/settings/support/SettingsValues.h"
 
 #include "platform/MessageBox.h"
 #include "tests/settings/support/ScratchStore.h"
@@ -13,34 +14,16 @@ namespace {
 
 const char* const kSettings = "SOFTWARE\\Corvane\\TFTP\\Settings";
 
-struct Fields {
-    std::string writeDir;
-    int enableWrite = 0;
-    int runMinimized = 0;
-    std::vector<std::string> searchDirs;
-
-    CSettingsFields Refs() { return {writeDir, enableWrite, runMinimized, searchDirs}; }
-    bool operator==(const Fields&) const = default;
-};
-
-void PrintTo(const Fields& f, std::ostream* out)
+SettingsValues Load(bool* loaded = nullptr)
 {
-    *out << "'" << f.writeDir << "' " << f.enableWrite << " " << f.runMinimized << " [";
-    for (const std::string& dir : f.searchDirs)
-        *out << "'" << dir << "' ";
-    *out << "]";
-}
-
-Fields Load(bool* loaded = nullptr)
-{
-    Fields fields;
+    SettingsValues fields;
     const bool read = ReadSettingsFromRegistry(fields.Refs());
     if (loaded != nullptr)
         *loaded = read;
     return fields;
 }
 
-LONG Save(Fields fields)
+LONG Save(SettingsValues fields)
 {
     return WriteSettingsToRegistry(fields.Refs());
 }
@@ -100,7 +83,7 @@ TEST(SettingsStore, FirstRunLoadsDefaultsAndSavesThemWithTheirByteCounts)
 {
     CScratchStore store;
     bool loaded = false;
-    EXPECT_EQ(Fields{}, Load(&loaded));
+    EXPECT_EQ(SettingsValues{}, Load(&loaded));
     EXPECT_TRUE(loaded) << "an empty store is no failure";
     EXPECT_EQ((std::vector<std::string>{"SOFTWARE", "SOFTWARE\\Corvane", "SOFTWARE\\Corvane\\TFTP"}), store.Keys())
         << "the load makes the base key, not its sub-key";
@@ -119,11 +102,11 @@ TEST(SettingsStore, FirstRunLoadsDefaultsAndSavesThemWithTheirByteCounts)
 TEST(SettingsStore, SavedFieldsLoadBackAndAShorterListLeavesTheOldEntries)
 {
     CScratchStore store;
-    const Fields five{"D:\\incoming", 1, 1, Dirs(5)};
+    const SettingsValues five{"D:\\incoming", 1, 1, Dirs(5)};
     Save(five);
     EXPECT_EQ(five, Load());
 
-    const Fields two{"D:\\incoming", 0, 1, {"E:\\first", "E:\\second"}};
+    const SettingsValues two{"D:\\incoming", 0, 1, {"E:\\first", "E:\\second"}};
     Save(two);
     EXPECT_EQ(two, Load());
     const std::vector<StoredValue> expected{
@@ -141,7 +124,7 @@ TEST(SettingsStore, StoredValuesLoadAsTheirBytesSay)
     struct Case {
         const char* what;
         std::vector<StoredValue> stored;
-        Fields expected;
+        SettingsValues expected;
     };
     const Case cases[] = {
         {"no Settings key", {{"SOFTWARE\\Corvane\\TFTP\\Other", "WriteDir", REG_SZ, BytesOf("x")}}, {}},
@@ -250,7 +233,7 @@ TEST(SettingsStore, WithoutWriteRightsTheLoadGivesDefaultsAndTheSaveStoresNothin
                           return IDOK;
                       });
                       bool loaded = true;
-                      if (!(Load(&loaded) == Fields{}) || loaded)
+                      if (!(Load(&loaded) == SettingsValues{}) || loaded)
                           return 1;
                       Save({"D:\\lost", 1, 1, {"E:\\lost"}});
                       return boxShown ? 2 : 0;
@@ -279,7 +262,7 @@ TEST(SettingsStore, TheDocumentedSqliteProvisioningIsWhatLoads)
     const std::string script = DocumentedProvisioning();
     ASSERT_NE("", script);
     EXPECT_EQ("", RunSqliteTool(store.File(), script));
-    EXPECT_EQ((Fields{"/srv/tftp/in", 1, 0, {"/srv/tftp/boot", "/srv/tftp/config"}}), Load());
+    EXPECT_EQ((SettingsValues{"/srv/tftp/in", 1, 0, {"/srv/tftp/boot", "/srv/tftp/config"}}), Load());
     EXPECT_EQ("", RunSqliteTool(store.File(), script)) << "the script may be run again";
 }
 
@@ -289,7 +272,7 @@ TEST(SettingsStore, ADamagedFileGivesDefaultsAndIsLeftAsItWas)
     const std::string damaged = std::string("SQLite format 3\0", 16) + std::string(2000, '\x7f');
     store.Replace(damaged);
     bool loaded = true;
-    EXPECT_EQ(Fields{}, Load(&loaded));
+    EXPECT_EQ(SettingsValues{}, Load(&loaded));
     EXPECT_FALSE(loaded);
     Save({"D:\\lost", 1, 0, {"E:\\lost"}});
     EXPECT_EQ(damaged, store.Contents());
@@ -313,11 +296,11 @@ TEST(SettingsStore, AnotherProgramHoldingTheStoreNeverCostsTheStoredSettings)
         int letsGoAfterMs;
         bool loads;
         LONG saved;
-        Fields afterwards;
+        SettingsValues afterwards;
     };
-    const Fields stored{"D:\\kept", 1, 0, {"E:\\kept"}};
-    const Fields storedAndChanged{"D:\\kept", 0, 0, {"E:\\kept"}};
-    const Fields changed{"D:\\new", 0, 1, {"E:\\new", "F:\\new"}};
+    const SettingsValues stored{"D:\\kept", 1, 0, {"E:\\kept"}};
+    const SettingsValues storedAndChanged{"D:\\kept", 0, 0, {"E:\\kept"}};
+    const SettingsValues changed{"D:\\new", 0, 1, {"E:\\new", "F:\\new"}};
     const char* const reader = "BEGIN; SELECT count(*) FROM reg_values;";
     const char* const writer = "BEGIN IMMEDIATE; UPDATE reg_values SET data = X'00000000' WHERE name = 'EnableWrite';";
     const Case cases[] = {
@@ -335,7 +318,7 @@ TEST(SettingsStore, AnotherProgramHoldingTheStoreNeverCostsTheStoredSettings)
         CSqliteSession session(store.File(), c.held);
         ASSERT_TRUE(session.Holding());
         bool loaded = !c.loads;
-        EXPECT_EQ(c.loads ? stored : Fields{}, Load(&loaded));
+        EXPECT_EQ(c.loads ? stored : SettingsValues{}, Load(&loaded));
         EXPECT_EQ(c.loads, loaded);
         if (c.letsGoAfterMs != kHolds)
             session.LetGoAfter(c.letsGoAfterMs);
@@ -354,7 +337,7 @@ TEST(SettingsStore, AnotherProgramHoldingTheStoreNeverCostsTheStoredSettings)
 TEST(SettingsStore, ASaveThatFailsAtOneValueWritesNone)
 {
     CScratchStore store;
-    const Fields stored{"D:\\kept", 1, 0, {"E:\\kept"}};
+    const SettingsValues stored{"D:\\kept", 1, 0, {"E:\\kept"}};
     Save(stored);
     ASSERT_TRUE(store.Execute("CREATE TRIGGER refuse BEFORE UPDATE ON reg_values WHEN NEW.name = 'RunMinimized'"
                               " BEGIN SELECT RAISE(ABORT, 'refused'); END;"));

@@ -8,6 +8,7 @@
 #include "platform/MessageBox.h"
 #include "res/ResourceIds.h"
 #include "settings/SettingsStore.h"
+#include "tests/settings/support/SettingsValues.h"
 #include "ui/AboutBox.h"
 #include "ui/ServerApp.h"
 #include "ui/ServerDlg.h"
@@ -24,22 +25,6 @@
 #include <unistd.h>
 
 namespace {
-
-struct Settings {
-    std::string writeDir;
-    int enableWrite = 0;
-    int runMinimized = 0;
-    std::vector<std::string> searchDirs;
-
-    CSettingsFields Fields() { return {writeDir, enableWrite, runMinimized, searchDirs}; }
-};
-
-Settings Stored()
-{
-    Settings settings;
-    ReadSettingsFromRegistry(settings.Fields());
-    return settings;
-}
 
 class ServerAppTest : public WindowFixture {
 protected:
@@ -74,8 +59,8 @@ TEST_F(ServerAppTest, TheApplicationNameIsTheExecutablesFileNameWithoutDirectory
 
 TEST_F(ServerAppTest, LoadsBeforeTheWindowAndSavesAfterASessionEndWithTheAboutBoxOpen)
 {
-    Settings provisioned{MakeDir("uploads"), 1, 0, {MakeDir("a"), MakeDir("b")}};
-    WriteSettingsToRegistry(provisioned.Fields());
+    SettingsValues provisioned{MakeDir("uploads"), 1, 0, {MakeDir("a"), MakeDir("b")}};
+    WriteSettingsToRegistry(provisioned.Refs());
     CServerApp app(0);
 
     const BOOL result = Run(app, [](CServerDlg& window) {
@@ -90,7 +75,7 @@ TEST_F(ServerAppTest, LoadsBeforeTheWindowAndSavesAfterASessionEndWithTheAboutBo
 
     EXPECT_EQ(result, FALSE);
     EXPECT_EQ(app.m_pMainWnd, nullptr);
-    const Settings saved = Stored();
+    const SettingsValues saved = Stored();
     EXPECT_EQ(saved.writeDir, provisioned.writeDir);
     EXPECT_EQ(saved.enableWrite, 1);
     EXPECT_EQ(saved.runMinimized, 1) << "the tick reaches its field only as the window goes";
@@ -124,10 +109,10 @@ TEST_F(ServerAppTest, AStoreHeldByAnotherProgramAtTheStartLosesNoSetting)
          "vantrel: settings not saved: " + busy + "\n"},
     };
     const CShortStoreWait shortWait(200);
-    Settings provisioned{MakeDir("uploads"), 0, 0, {MakeDir("a")}};
+    SettingsValues provisioned{MakeDir("uploads"), 0, 0, {MakeDir("a")}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        WriteSettingsToRegistry(provisioned.Fields());
+        WriteSettingsToRegistry(provisioned.Refs());
         CSqliteSession session(StoreFile(), c.held);
         ASSERT_TRUE(session.Holding());
         CServerApp app(0);
@@ -143,7 +128,7 @@ TEST_F(ServerAppTest, AStoreHeldByAnotherProgramAtTheStartLosesNoSetting)
         });
         EXPECT_EQ(testing::internal::GetCapturedStderr(), c.record);
         session.End();
-        const Settings saved = Stored();
+        const SettingsValues saved = Stored();
         EXPECT_EQ(saved.enableWrite, c.saves ? 1 : 0);
         EXPECT_EQ(saved.writeDir, provisioned.writeDir);
         EXPECT_EQ(saved.searchDirs, provisioned.searchDirs);

@@ -7,6 +7,7 @@
 
 #include "res/ResourceIds.h"
 #include "settings/SettingsStore.h"
+#include "tests/settings/support/SettingsValues.h"
 
 #include <gtest/gtest.h>
 
@@ -18,22 +19,6 @@ namespace {
 
 constexpr char kRoot[] = "/tmp/vantrel-e2e";
 constexpr char kBindFailure[] = "Unable to Bind socket. Is Vantrel already open? ";
-
-struct Settings {
-    std::string writeDir;
-    int enableWrite = 0;
-    int runMinimized = 0;
-    std::vector<std::string> searchDirs;
-
-    CSettingsFields Fields() { return {writeDir, enableWrite, runMinimized, searchDirs}; }
-};
-
-Settings Stored()
-{
-    Settings settings;
-    ReadSettingsFromRegistry(settings.Fields());
-    return settings;
-}
 
 // Waits until check holds, as the window handles posted messages in its own time.
 bool Eventually(const std::function<bool()>& check)
@@ -79,7 +64,7 @@ protected:
                         static_cast<DWORD>(std::strlen(version) + 1));
     }
 
-    static void Provision(Settings settings) { WriteSettingsToRegistry(settings.Fields()); }
+    static void Provision(SettingsValues settings) { WriteSettingsToRegistry(settings.Refs()); }
 
     // The dialog of the program that opens with this caption, checked by look.
     static HWND OpenedDialog(const VantrelWindow& vantrel, const char* caption, const char* pictureName,
@@ -154,7 +139,7 @@ TEST_F(VantrelExeE2ETest, TheWindowShowsTheStoredSettingsAndEveryWayOfClosingSav
         ASSERT_TRUE(Eventually([&] { return vantrel.Checked(IDC_RUN_MINIMIZED) == BST_CHECKED; }));
         c.close(vantrel);
         EXPECT_EQ(vantrel.WaitForExit(), 0);
-        const Settings saved = Stored();
+        const SettingsValues saved = Stored();
         EXPECT_EQ(saved.enableWrite, 1);
         EXPECT_EQ(saved.runMinimized, 1);
         EXPECT_EQ(saved.writeDir, Dir("w"));
@@ -237,7 +222,7 @@ TEST_F(VantrelExeE2ETest, OnAnOldWindowsTheLegacyDialogAddsAndSetsDirectoriesAnd
     EXPECT_TRUE(Eventually([&] { return vantrel.Text(IDC_WRITE_DIR) == Dir("w"); }));
     Click(vantrel.Item(IDOK));
     EXPECT_EQ(vantrel.WaitForExit(), 0);
-    const Settings saved = Stored();
+    const SettingsValues saved = Stored();
     EXPECT_EQ(saved.searchDirs, std::vector<std::string>{Dir("a")});
     EXPECT_EQ(saved.writeDir, Dir("w"));
 }

@@ -2,6 +2,7 @@
 // settings/README.md under HKEY_LOCAL_MACHINE, and the load of what a save
 // stored. Each run of the test has a wine prefix, and so a registry, of its own.
 #include "settings/SettingsStore.h"
+#include "tests/settings/support/SettingsValues.h"
 
 #include "platform/Registry.h"
 
@@ -14,21 +15,21 @@ namespace {
 
 const char* const kSettings = "SOFTWARE\\Corvane\\TFTP\\Settings";
 
-struct Stored {
+struct StoredValue {
     const char* name;
     DWORD type;
     std::string data;
-    bool operator==(const Stored&) const = default;
+    bool operator==(const StoredValue&) const = default;
 };
 
-void PrintTo(const Stored& value, std::ostream* out)
+void PrintTo(const StoredValue& value, std::ostream* out)
 {
     *out << value.name << " type " << value.type << ", " << value.data.size() << " bytes";
 }
 
 // The value's bytes as the registry keeps them: texts in UTF-16, which the
 // "A" functions convert from and to the system code page.
-Stored Query(const char* name)
+StoredValue Query(const char* name)
 {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettings, 0, KEY_READ, &key) != ERROR_SUCCESS)
@@ -75,41 +76,32 @@ bool HasTransactions()
     return status != ERROR_CALL_NOT_IMPLEMENTED;
 }
 
-struct Fields {
-    std::string writeDir;
-    int enableWrite = 0;
-    int runMinimized = 0;
-    std::vector<std::string> searchDirs;
-    CSettingsFields Refs() { return {writeDir, enableWrite, runMinimized, searchDirs}; }
-    bool operator==(const Fields&) const = default;
-};
-
 } // namespace
 
 TEST(RegistrySettings, SavedSettingsAreTheSchemasValuesAndLoadBack)
 {
     SCOPED_TRACE(HasTransactions() ? "saved in a transaction" : "saved value by value, without transactions");
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Corvane");
-    Fields first;
+    SettingsValues first;
     ASSERT_TRUE(ReadSettingsFromRegistry(first.Refs()));
-    EXPECT_EQ(first, Fields{});
+    EXPECT_EQ(first, SettingsValues{});
     WriteSettingsToRegistry(first.Refs());
-    EXPECT_EQ(Query("WriteDir"), (Stored{"WriteDir", REG_SZ, Text("")})) << "an empty text is a value of 0 bytes";
+    EXPECT_EQ(Query("WriteDir"), (StoredValue{"WriteDir", REG_SZ, Text("")})) << "an empty text is a value of 0 bytes";
 
-    Fields three{"C:\\incoming", 1, 0, {"C:\\boot", "D:\\config", "C:\\old"}};
+    SettingsValues three{"C:\\incoming", 1, 0, {"C:\\boot", "D:\\config", "C:\\old"}};
     WriteSettingsToRegistry(three.Refs());
-    Fields two{"C:\\incoming", 1, 1, {"C:\\boot", "D:\\config"}};
+    SettingsValues two{"C:\\incoming", 1, 1, {"C:\\boot", "D:\\config"}};
     WriteSettingsToRegistry(two.Refs());
 
-    const std::vector<Stored> expected{
+    const std::vector<StoredValue> expected{
         {"WriteDir", REG_SZ, Text("C:\\incoming")}, {"EnableWrite", REG_DWORD, Dword(1)},
         {"RunMinimized", REG_DWORD, Dword(1)},      {"ReadirCount", REG_DWORD, Dword(2)},
         {"ReadirRoot-0", REG_SZ, Text("C:\\boot")}, {"ReadirRoot-1", REG_SZ, Text("D:\\config")},
         {"ReadirRoot-2", REG_SZ, Text("C:\\old")},
     };
-    for (const Stored& value : expected)
+    for (const StoredValue& value : expected)
         EXPECT_EQ(Query(value.name), value) << "a shorter list leaves the rest";
-    Fields loaded;
+    SettingsValues loaded;
     EXPECT_TRUE(ReadSettingsFromRegistry(loaded.Refs()));
     EXPECT_EQ(loaded, two);
 }
@@ -149,7 +141,7 @@ TEST(RegistrySettings, TheDocumentedRegProvisioningIsWhatLoads)
     ASSERT_FALSE(commands.empty());
     for (const std::string& command : commands)
         EXPECT_EQ(RunCommand(command), 0u) << command;
-    Fields loaded;
+    SettingsValues loaded;
     EXPECT_TRUE(ReadSettingsFromRegistry(loaded.Refs()));
-    EXPECT_EQ(loaded, (Fields{"C:\\tftp\\in", 1, 0, {"C:\\tftp\\boot"}}));
+    EXPECT_EQ(loaded, (SettingsValues{"C:\\tftp\\in", 1, 0, {"C:\\tftp\\boot"}}));
 }
