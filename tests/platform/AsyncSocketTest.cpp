@@ -46,6 +46,21 @@ void PumpUntil(const std::function<bool()>& done)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
+// A server that records what it receives, and a client that sends to it.
+class AsyncSocketPair : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(server.Create(0));
+        ASSERT_TRUE(client.Create(0, SOCK_DGRAM, 0));
+        to = Loopback(server.GetLocalPort());
+    }
+
+    RecordingSocket server;
+    CAsyncSocket client;
+    sockaddr_in to{};
+};
+
 } // namespace
 
 TEST(AsyncSocket, TakenPortFailsToBind)
@@ -62,13 +77,8 @@ TEST(AsyncSocket, TakenPortFailsToBind)
     EXPECT_FALSE(second.Create(0)); // already has a socket
 }
 
-TEST(AsyncSocket, DeliversOneDatagramPerReceiveAndDropsOversizedOnes)
+TEST_F(AsyncSocketPair, DeliversOneDatagramPerReceiveAndDropsOversizedOnes)
 {
-    RecordingSocket server;
-    ASSERT_TRUE(server.Create(0));
-    CAsyncSocket client;
-    ASSERT_TRUE(client.Create(0, SOCK_DGRAM, 0));
-    const sockaddr_in to = Loopback(server.GetLocalPort());
     const auto* target = reinterpret_cast<const sockaddr*>(&to);
     const std::string sizes[] = {"first", std::string(1025, 'x'), std::string(1024, 'y'), "", "last"};
     for (const std::string& datagram : sizes)
@@ -80,13 +90,8 @@ TEST(AsyncSocket, DeliversOneDatagramPerReceiveAndDropsOversizedOnes)
     EXPECT_EQ(server.results, (std::vector<int>{5, 0, 1024, 0, 4}));
 }
 
-TEST(AsyncSocket, QueuedDatagramsLeaveInTheirOrderAFullQueueAtOnce)
+TEST_F(AsyncSocketPair, QueuedDatagramsLeaveInTheirOrderAFullQueueAtOnce)
 {
-    RecordingSocket server;
-    ASSERT_TRUE(server.Create(0));
-    CAsyncSocket client;
-    ASSERT_TRUE(client.Create(0, SOCK_DGRAM, 0));
-    const sockaddr_in to = Loopback(server.GetLocalPort());
     std::vector<std::string> sent;
     for (int i = 0; i < 70; ++i) {
         sent.push_back("datagram " + std::to_string(i));
@@ -122,13 +127,8 @@ TEST(AsyncSocket, ReportsSourceAddressAndNothingWaiting)
     EXPECT_FALSE(invalid.Create(0, SOCK_STREAM));
 }
 
-TEST(AsyncSocket, AStreamOfDatagramsLeavesTheEventLoopItsTurns)
+TEST_F(AsyncSocketPair, AStreamOfDatagramsLeavesTheEventLoopItsTurns)
 {
-    RecordingSocket server;
-    ASSERT_TRUE(server.Create(0));
-    CAsyncSocket client;
-    ASSERT_TRUE(client.Create(0, SOCK_DGRAM, 0));
-    const sockaddr_in to = Loopback(server.GetLocalPort());
     std::atomic<bool> sending{true};
     std::thread sender([&] {
         while (sending)
