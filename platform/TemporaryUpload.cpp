@@ -32,31 +32,36 @@ constexpr bool kNamesMatchInAnyCase = true;
 constexpr bool kNamesMatchInAnyCase = false;
 #endif
 
-static char Folded(char c)
+static char Folded(char c, bool anyCase)
 {
-    return kNamesMatchInAnyCase && c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return anyCase && c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-static bool IsLowercaseHex(char c)
-{
-    c = Folded(c);
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
-}
-
-static bool IsMarker(std::string_view text)
-{
-    return std::equal(text.begin(), text.end(), kMarker.begin(), kMarker.end(),
-                      [](char a, char b) { return Folded(a) == b; });
-}
-
-bool IsTemporaryUploadName(const std::string& name)
+// Whether name has the form TemporaryUploadName gives, its letters in any
+// case when anyCase is set.
+static bool HasTemporaryUploadForm(const std::string& name, bool anyCase)
 {
     const std::size_t fixed = 1 + kMarker.size() + kDigits;
     if (name.size() <= fixed || name.size() > fixed + kKeptNameLength || name[0] != '.')
         return false;
     const std::string_view tail = std::string_view(name).substr(name.size() - kMarker.size() - kDigits);
-    return IsMarker(tail.substr(0, kMarker.size()))
-        && std::all_of(tail.begin() + kMarker.size(), tail.end(), IsLowercaseHex);
+    const auto isLowercaseHex = [anyCase](char c) {
+        c = Folded(c, anyCase);
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+    };
+    return std::equal(kMarker.begin(), kMarker.end(), tail.begin(),
+                      [anyCase](char marker, char c) { return Folded(c, anyCase) == marker; })
+        && std::all_of(tail.begin() + kMarker.size(), tail.end(), isLowercaseHex);
+}
+
+bool IsTemporaryUploadName(const std::string& name)
+{
+    return HasTemporaryUploadForm(name, kNamesMatchInAnyCase);
+}
+
+bool IsTemporaryUploadNameAsMade(const std::string& name)
+{
+    return HasTemporaryUploadForm(name, false);
 }
 
 void RemoveStaleUploads(const std::string& writeDir)

@@ -9,8 +9,14 @@
 // and 16 random lowercase hex digits.
 std::string TemporaryUploadName(const std::string& target);
 
-// Whether name, a single path component, has the form TemporaryUploadName gives.
+// Whether name, a single path component, has the form TemporaryUploadName
+// gives: in any case where the platform finds files by a name in any case.
 bool IsTemporaryUploadName(const std::string& name);
+
+// Whether name is just as TemporaryUploadName makes them, its letters
+// lowercase. Only such files can be an upload's; one that differs in case
+// is someone else's, and is never removed.
+bool IsTemporaryUploadNameAsMade(const std::string& name);
 
 // Removes the regular files named as temporary uploads in writeDir itself,
 // and writes one record line saying how many, if any. Only while no other

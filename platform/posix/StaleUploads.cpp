@@ -16,7 +16,7 @@ static int RemoveTemporaries(DIR* listing)
     const int directory = dirfd(listing);
     int removed = 0;
     while (const dirent* entry = readdir(listing)) {
-        if (IsTemporaryUploadName(entry->d_name) && IsRegularFile(directory, entry->d_name)
+        if (IsTemporaryUploadNameAsMade(entry->d_name) && IsRegularFile(directory, entry->d_name)
             && unlinkat(directory, entry->d_name, 0) == 0)
             ++removed;
     }

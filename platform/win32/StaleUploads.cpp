@@ -12,7 +12,8 @@ int RemoveTemporaryUploadFiles(const std::string& writeDir)
     int removed = 0;
     do {
         const bool file = !(entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
-        if (file && IsTemporaryUploadName(entry.cFileName) && DeleteFileA((writeDir + '\\' + entry.cFileName).c_str()))
+        if (file && IsTemporaryUploadNameAsMade(entry.cFileName)
+            && DeleteFileA((writeDir + '\\' + entry.cFileName).c_str()))
             ++removed;
     } while (FindNextFileA(listing, &entry));
     FindClose(listing);
