@@ -5,8 +5,9 @@
 #include "platform/MessageBox.h"
 #include "server/StatusLine.h"
 #include "support/ServiceHarness.h"
+#include "support/StandardErrorCapture.h"
 
-#include <QDir>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -22,24 +23,18 @@ public:
                  ".x.upload-0123456789abcdef0", "x.upload-0123456789abcdef",
                  "." + std::string(201, 'x') + ".upload-0123456789abcdef"})
             WriteWholeFile(Path() + "/" + name, "kept");
-        QDir(m_dir.path()).mkdir(".dir.upload-0123456789abcdef");
+        std::filesystem::create_directory(m_dir.FilePath(".dir.upload-0123456789abcdef"));
         m_kept = Entries();
         for (const char* name : {".boot.img.upload-0123456789abcdef", ".x.upload-fedcba9876543210"})
             WriteWholeFile(Path() + "/" + name, "partial");
     }
-    std::string Path() const { return m_dir.path().toStdString(); }
-    std::vector<std::string> Entries() const
-    {
-        std::vector<std::string> names;
-        for (const QString& name : QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
-            names.push_back(name.toStdString());
-        return names;
-    }
+    std::string Path() const { return m_dir.Path(); }
+    std::vector<std::string> Entries() const { return FolderEntries(m_dir.Path()); }
     // The names that are not an upload's temporary file.
     const std::vector<std::string>& Kept() const { return m_kept; }
 
 private:
-    QTemporaryDir m_dir;
+    ScratchFolder m_dir;
     std::vector<std::string> m_kept;
 };
 

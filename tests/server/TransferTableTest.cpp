@@ -2,8 +2,9 @@
 // peer that a record belongs to, whose datagrams find it.
 #include "support/ServiceHarness.h"
 
+#include "platform/NetTypes.h"
+
 #include <algorithm>
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <memory>
 

@@ -2,42 +2,14 @@
 
 #include "platform/MessageBox.h"
 
-#include <QDir>
-#include <QEventLoop>
-#include <QProcess>
-#include <QTimer>
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <random>
 #include <sstream>
-#include <unistd.h>
 
-int RunProgram(const QString& program, const QStringList& arguments, int timeoutMs, QString* output)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    QEventLoop loop;
-    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    process.start(program, arguments);
-    if (process.state() != QProcess::NotRunning)
-        loop.exec();
-    const bool finished = process.state() == QProcess::NotRunning && process.exitStatus() == QProcess::NormalExit;
-    if (!finished) {
-        process.kill();
-        process.waitForFinished(2000);
-    }
-    if (output)
-        *output = QString::fromLocal8Bit(process.readAll());
-    return finished && process.error() != QProcess::FailedToStart ? process.exitCode() : -1;
-}
-
-void RunSetup(const QString& program, const QStringList& arguments)
-{
-    QString output;
-    ASSERT_EQ(RunProgram(program, arguments, 10000, &output), 0)
-        << program.toStdString() << " " << arguments.join(' ').toStdString() << ": " << output.toStdString();
-}
+namespace fs = std::filesystem;
 
 std::string ReadWholeFile(const std::string& path)
 {
@@ -52,49 +24,38 @@ void WriteWholeFile(const std::string& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-SoftLimit::SoftLimit(int resource, rlim_t limit)
-    : m_resource(resource)
+std::vector<std::string> FolderEntries(const std::string& path)
 {
-    getrlimit(resource, &m_saved);
-    rlimit lowered = m_saved;
-    lowered.rlim_cur = limit;
-    setrlimit(resource, &lowered);
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(path))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
-SoftLimit::~SoftLimit()
+ScratchFolder::ScratchFolder()
 {
-    setrlimit(m_resource, &m_saved);
+    std::random_device random;
+    fs::path path;
+    do
+        path = fs::temp_directory_path() / ("vantrel-test-" + std::to_string(random()));
+    while (!fs::create_directory(path));
+    m_path = path.string();
 }
 
-StandardErrorCapture::StandardErrorCapture()
-    : m_saved(dup(STDERR_FILENO))
+ScratchFolder::~ScratchFolder()
 {
-    m_file.open();
-    dup2(m_file.handle(), STDERR_FILENO);
-}
-
-StandardErrorCapture::~StandardErrorCapture()
-{
-    dup2(m_saved, STDERR_FILENO);
-    close(m_saved);
-}
-
-std::vector<std::string> StandardErrorCapture::Lines() const
-{
-    std::istringstream text(ReadWholeFile(m_file.fileName().toStdString()));
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(text, line);)
-        lines.push_back(line);
-    return lines;
+    std::error_code ignored;
+    fs::remove_all(m_path, ignored);
 }
 
 ServiceHarness::ServiceHarness(UINT servicePort, bool realTimer)
     : server(servicePort)
 {
     for (const char* name : {"search0", "search1", "write"})
-        QDir(root.path()).mkdir(name);
+        fs::create_directory(root.FilePath(name));
     searchDirs = {SearchDir(0), SearchDir(1)};
-    writeDir = root.filePath("write").toStdString();
+    writeDir = root.FilePath("write");
     g_statusLine = &status;
     AfxSetMessageBoxSeam([this](const std::string& text, const std::string&) {
         boxes.push_back(text);
@@ -114,7 +75,7 @@ ServiceHarness::~ServiceHarness()
 
 std::string ServiceHarness::SearchDir(int index) const
 {
-    return root.filePath(QString("search%1").arg(index)).toStdString();
+    return root.FilePath("search" + std::to_string(index));
 }
 
 std::string ServiceHarness::WritePath(const std::string& name) const
@@ -124,12 +85,7 @@ std::string ServiceHarness::WritePath(const std::string& name) const
 
 std::vector<std::string> ServiceHarness::WriteDirEntries() const
 {
-    std::vector<std::string> names;
-    for (const QString& name :
-         QDir(QString::fromStdString(writeDir))
-             .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name))
-        names.push_back(name.toStdString());
-    return names;
+    return FolderEntries(writeDir);
 }
 
 void ServiceHarness::PutFile(int searchIndex, const std::string& name, const std::string& bytes)

@@ -1,20 +1,15 @@
 #pragma once
 // The service on a loopback port of its own, with the status line and the
 // message boxes recorded, and scripted peers that speak raw datagrams to it
-// while the Qt event loop runs the service.
+// while the event loop runs the service.
 #include "server/StatusLine.h"
 #include "server/TftpSocket.h"
 #include "tests/support/RandomBytes.h"
 #include "tests/support/TftpPeer.h"
 
-#include <QStringList>
-#include <QTemporaryDir>
-#include <QTemporaryFile>
 #include <memory>
-#include <netinet/in.h>
 #include <optional>
 #include <string>
-#include <sys/resource.h>
 #include <vector>
 
 class StatusRecorder : public CStatusLine {
@@ -24,39 +19,24 @@ public:
     std::vector<std::string> texts;
 };
 
-// Runs a program to its end while the event loop goes on; its exit code, or
-// -1 when it had to be killed after timeoutMs. Output goes to *output.
-int RunProgram(const QString& program, const QStringList& arguments, int timeoutMs, QString* output = nullptr);
-
-// Runs a command that sets up a test (ip, nft, mount) and fails the test
-// when it does not succeed.
-void RunSetup(const QString& program, const QStringList& arguments);
-
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& bytes);
+// The names in a folder, sorted, hidden ones included.
+std::vector<std::string> FolderEntries(const std::string& path);
 
-// Lowers a soft resource limit of this process while it lives.
-class SoftLimit {
+// A new empty folder in the temporary folder, removed with all it holds.
+class ScratchFolder {
 public:
-    SoftLimit(int resource, rlim_t limit);
-    ~SoftLimit();
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::string& Path() const { return m_path; }
+    std::string FilePath(const std::string& name) const { return m_path + "/" + name; }
 
 private:
-    int m_resource;
-    rlimit m_saved{};
-};
-
-// Collects what is written to standard error while it lives.
-class StandardErrorCapture {
-public:
-    StandardErrorCapture();
-    ~StandardErrorCapture();
-    // The lines written so far, without the newlines.
-    std::vector<std::string> Lines() const;
-
-private:
-    QTemporaryFile m_file;
-    int m_saved;
+    std::string m_path;
 };
 
 // A started service with a search directory list, a write directory and a
@@ -78,7 +58,7 @@ public:
     // every first block received; the last peer's transfer is the table's first.
     std::vector<std::unique_ptr<Peer>> StartReadTransfers(int count);
 
-    QTemporaryDir root;
+    ScratchFolder root;
     int enableWrite = 1;
     std::string writeDir;
     std::vector<std::string> searchDirs;

@@ -2,36 +2,20 @@
 // settings read from wine's registry, against Linux's own TFTP clients:
 // tftp-hpa's tftp and curl, started from here as the Linux programs they are.
 #include "platform/MessageBox.h"
-#include "server/StatusLine.h"
-#include "server/TftpSocket.h"
 #include "settings/SettingsStore.h"
-#include "tests/support/RandomBytes.h"
+#include "tests/server/support/ServiceHarness.h"
 #include "tests/support/win32/LinuxCommand.h"
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class NoStatus : public CStatusLine {
-public:
-    void SetWindowText(const std::string&) override { }
-};
-
 // Z: is the root of the Linux filesystem under wine; the test's /tmp is its own.
 const fs::path kRoot = "Z:\\tmp\\clients";
 const std::string kUnixRoot = "/tmp/clients";
-
-std::string ReadWhole(const fs::path& path)
-{
-    std::ostringstream bytes;
-    bytes << std::ifstream(path, std::ios::binary).rdbuf();
-    return bytes.str();
-}
 
 // The service as the program starts it: settings saved to the registry, read
 // back into the fields it serves from, and port 69.
@@ -63,7 +47,7 @@ struct Service {
     int m_enableWrite = 0, m_runMinimized = 0;
     std::vector<std::string> m_searchDirs;
     bool loaded = false;
-    NoStatus status;
+    StatusRecorder status;
     std::vector<std::string> boxes;
     CTftpSocket server{69};
 };
@@ -76,19 +60,19 @@ TEST(RealClients, DownloadsUploadsAndRefusalsWithTftpAndCurl)
     ASSERT_TRUE(service.loaded);
     ASSERT_TRUE(service.boxes.empty()) << service.boxes.front();
     const std::string served = RandomBytes(70000, 1), uploaded = RandomBytes(1500, 2);
-    std::ofstream(kRoot / "search" / "boot.bin", std::ios::binary) << served;
-    std::ofstream(kRoot / "up.bin", std::ios::binary) << uploaded;
+    WriteWholeFile((kRoot / "search" / "boot.bin").string(), served);
+    WriteWholeFile((kRoot / "up.bin").string(), uploaded);
     const std::string search = kUnixRoot + "/search", tftp = "tftp -m binary 127.0.0.1 -c ";
 
     EXPECT_EQ(RunLinux(tftp + "get boot.bin " + kUnixRoot + "/by-tftp", kUnixRoot), 0);
-    EXPECT_EQ(ReadWhole(kRoot / "by-tftp"), served);
+    EXPECT_EQ(ReadWholeFile((kRoot / "by-tftp").string()), served);
     EXPECT_EQ(RunLinux("curl -sS -o " + kUnixRoot + "/by-curl tftp://127.0.0.1/boot.bin", kUnixRoot), 0);
-    EXPECT_EQ(ReadWhole(kRoot / "by-curl"), served);
+    EXPECT_EQ(ReadWholeFile((kRoot / "by-curl").string()), served);
 
     EXPECT_EQ(RunLinux(tftp + "put " + kUnixRoot + "/up.bin tftp-up.bin", kUnixRoot), 0);
-    EXPECT_EQ(ReadWhole(kRoot / "write" / "tftp-up.bin"), uploaded);
+    EXPECT_EQ(ReadWholeFile((kRoot / "write" / "tftp-up.bin").string()), uploaded);
     EXPECT_EQ(RunLinux("curl -sS -T " + kUnixRoot + "/up.bin tftp://127.0.0.1/curl-up.bin", kUnixRoot), 0);
-    EXPECT_EQ(ReadWhole(kRoot / "write" / "curl-up.bin"), uploaded);
+    EXPECT_EQ(ReadWholeFile((kRoot / "write" / "curl-up.bin").string()), uploaded);
 
     // A link made on the Linux side, which leads out of the search directory.
     ASSERT_EQ(RunLinux("ln -s " + kUnixRoot + "/up.bin " + search + "/out", kUnixRoot), 0);

@@ -1,10 +1,12 @@
 // Real TFTP clients against the service on port 69, inside a private network
 // namespace: downloads and uploads arrive byte-identical, refusals as errors.
 #include "support/Clients.h"
-#include "support/ServiceHarness.h"
+#include "support/ChildProcess.h"
+#include "tests/server/support/ServiceHarness.h"
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <unistd.h>
 

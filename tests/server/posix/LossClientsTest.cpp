@@ -1,9 +1,11 @@
 // Transfers through a lossy loopback device inside a private network
 // namespace: nftables drops every Nth datagram that the service sends, so the
 // loss is deterministic and each transfer needs a known number of resends.
+#include "support/ChildProcess.h"
 #include "support/Clients.h"
-#include "support/ServiceHarness.h"
+#include "tests/server/support/ServiceHarness.h"
 
+#include <QTemporaryDir>
 #include <algorithm>
 #include <gtest/gtest.h>
 
