@@ -51,6 +51,7 @@ TEST(WriteTransfer, UploadsGetUsualModeAndReplacedFilesKeepTheirs)
     ASSERT_NE(temporary, "old");
     EXPECT_EQ(ModeOf(service.WritePath(temporary)), 0600u) << temporary;
     // A download of the old file, which it holds open, does not stop the replacement.
+    service.searchDirs = {service.writeDir};
     Peer reader(service.port);
     reader.Send(RequestPacket(1, "old"));
     EXPECT_EQ(reader.Receive(), DataPacket(1, "previous content"));
