@@ -81,8 +81,10 @@ static HANDLE OpenTemporary(const std::string& writeDir, const std::string& name
     upload->directory = reinterpret_cast<FileId>(directory);
     const std::string base = FinalPathOf(directory);
     const std::string target = base.empty() ? std::string() : PathBeneath(base, upload->target);
+    // A name that ends at the directory itself names no file to write, as a
+    // directory is none; only one that leads out is refused.
     if (target.empty() || target == base) {
-        *result = base.empty() ? BeneathResult::Failed : BeneathResult::Outside;
+        *result = base.empty() || target == base ? BeneathResult::Failed : BeneathResult::Outside;
         return INVALID_HANDLE_VALUE;
     }
     if (!IsReplaceableTarget(target)) {
