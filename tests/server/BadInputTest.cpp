@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 static void ExpectStillServing(ServiceHarness& service)
@@ -115,6 +116,24 @@ TEST(BadInput, UnsafeNamesAreRefused)
     EXPECT_EQ(peer.Download("..hidden"), "a");
     EXPECT_EQ(peer.Download("/a..b"), "b");
     EXPECT_EQ(peer.Download("/\\//a..b"), "b");
+}
+
+TEST(BadInput, OnlyRegularFilesAreServedOrWritten)
+{
+    ServiceHarness service;
+    std::filesystem::create_directory(service.SearchDir(0) + "/dir");
+    service.PutFile(1, "dir", "regular in second");
+    std::filesystem::create_directory(service.WritePath("dir"));
+    Peer peer(service.port);
+
+    EXPECT_EQ(peer.Download("dir"), "regular in second");
+    peer.Send(RequestPacket(1, ""));
+    EXPECT_EQ(peer.Receive(), ErrorPacket(1, "File not found"));
+    for (const char* name : {"dir", ""}) {
+        peer.Send(RequestPacket(2, name));
+        EXPECT_EQ(peer.Receive(), ErrorPacket(3, "File Open Failed")) << name;
+    }
+    EXPECT_EQ(service.TableSize(), 0);
 }
 
 TEST(BadInput, AtMostFourBoxesOpenAtOnce)
