@@ -1,7 +1,6 @@
 // The service under wine, on port 69 of this test's own network, with its
 // settings read from wine's registry, against Linux's own TFTP clients:
 // tftp-hpa's tftp and curl, started from here as the Linux programs they are.
-#include "platform/MessageBox.h"
 #include "settings/SettingsStore.h"
 #include "tests/server/support/ServiceHarness.h"
 #include "tests/support/win32/LinuxCommand.h"
@@ -17,47 +16,27 @@ namespace fs = std::filesystem;
 const fs::path kRoot = "Z:\\tmp\\clients";
 const std::string kUnixRoot = "/tmp/clients";
 
-// The service as the program starts it: settings saved to the registry, read
-// back into the fields it serves from, and port 69.
-struct Service {
-    Service()
-    {
-        fs::remove_all(kRoot);
-        fs::create_directories(kRoot / "search");
-        fs::create_directories(kRoot / "write");
-        std::string writeDir = (kRoot / "write").string();
-        int enableWrite = 1, runMinimized = 0;
-        std::vector<std::string> searchDirs{(kRoot / "search").string()};
-        WriteSettingsToRegistry({writeDir, enableWrite, runMinimized, searchDirs});
-        loaded = ReadSettingsFromRegistry({m_writeDir, m_enableWrite, m_runMinimized, m_searchDirs});
-        g_statusLine = &status;
-        AfxSetMessageBoxSeam([this](const std::string& text, const std::string&) {
-            boxes.push_back(text);
-            return IDOK;
-        });
-        server.Start(&m_enableWrite, &m_writeDir, &m_searchDirs);
-    }
-    ~Service()
-    {
-        AfxSetMessageBoxSeam(nullptr);
-        g_statusLine = nullptr;
-        g_server = nullptr;
-    }
-    std::string m_writeDir;
-    int m_enableWrite = 0, m_runMinimized = 0;
-    std::vector<std::string> m_searchDirs;
-    bool loaded = false;
-    StatusRecorder status;
-    std::vector<std::string> boxes;
-    CTftpSocket server{69};
-};
+// Settings saved to the registry and read back into the fields that the
+// service on port 69 serves from, as the program loads them.
+bool LoadSettingsThroughRegistry(ServiceHarness& service)
+{
+    fs::remove_all(kRoot);
+    fs::create_directories(kRoot / "search");
+    fs::create_directories(kRoot / "write");
+    std::string writeDir = (kRoot / "write").string();
+    int enableWrite = 1, runMinimized = 0;
+    std::vector<std::string> searchDirs{(kRoot / "search").string()};
+    WriteSettingsToRegistry({writeDir, enableWrite, runMinimized, searchDirs});
+    service.searchDirs.clear();
+    return ReadSettingsFromRegistry({service.writeDir, service.enableWrite, runMinimized, service.searchDirs});
+}
 
 } // namespace
 
 TEST(RealClients, DownloadsUploadsAndRefusalsWithTftpAndCurl)
 {
-    Service service;
-    ASSERT_TRUE(service.loaded);
+    ServiceHarness service(69, true);
+    ASSERT_TRUE(LoadSettingsThroughRegistry(service));
     ASSERT_TRUE(service.boxes.empty()) << service.boxes.front();
     const std::string served = RandomBytes(70000, 1), uploaded = RandomBytes(1500, 2);
     WriteWholeFile((kRoot / "search" / "boot.bin").string(), served);
@@ -79,7 +58,7 @@ TEST(RealClients, DownloadsUploadsAndRefusalsWithTftpAndCurl)
     EXPECT_NE(RunLinux("curl -sS -o " + kUnixRoot + "/out tftp://127.0.0.1/out", kUnixRoot), 0);
     EXPECT_FALSE(fs::exists(kRoot / "out") && fs::file_size(kRoot / "out") > 0);
 
-    service.m_enableWrite = 0;
+    service.enableWrite = 0;
     EXPECT_NE(RunLinux("curl -sS -T " + kUnixRoot + "/up.bin tftp://127.0.0.1/refused.bin", kUnixRoot), 0);
     EXPECT_FALSE(fs::exists(kRoot / "write" / "refused.bin"));
 }
