@@ -63,8 +63,16 @@ public:
 
 private:
 #ifdef _WIN32
+    static LRESULT CALLBACK NotifyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void OnNotification(LPARAM lParam);
+    bool OthersKeptWaiting();
+    void PauseNotifications();
+    void ResumeNotifications();
+
     SOCKET m_socket = INVALID_SOCKET;
     HWND m_window = nullptr; // hidden; receives the socket's notifications
+    bool m_paused = false;
+    ULONGLONG m_othersWaitingSince = 0; // GetTickCount64's; 0 while none wait
 #else
     struct Batches;
     // Datagrams taken off the socket that ReceiveFrom has not handed out yet.

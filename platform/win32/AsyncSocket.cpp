@@ -8,28 +8,19 @@ namespace {
 // framework's socket window does.
 constexpr UINT kSocketNotify = WM_USER + 1;
 const char* const kWindowClass = "VantrelSocketWindow";
-
-LRESULT CALLBACK SocketWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message != kSocketNotify)
-        return DefWindowProcA(window, message, wParam, lParam);
-    auto* socket = reinterpret_cast<CAsyncSocket*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    // Each notification brings one datagram: Windows posts the next one while
-    // datagrams are waiting, so a reply queued for it leaves at once.
-    if (socket && WSAGETSELECTEVENT(lParam) == FD_READ) {
-        socket->OnReceive(WSAGETSELECTERROR(lParam));
-        socket->OnBatchReceived();
-    }
-    return 0;
-}
+// The hidden window's timer that ends a pause of the notifications.
+constexpr UINT_PTR kResumeTimer = 1;
+// How long the window's input, paint and timer messages may wait behind a
+// stream of datagrams before the notifications pause for one timer period.
+constexpr ULONGLONG kLongestWaitOfOthersMs = 10;
 
 // A message-only window: never shown, it only carries the notifications into
 // the thread's message loop, so they arrive among the window's own messages.
-HWND CreateNotifyWindow(CAsyncSocket* socket)
+HWND CreateNotifyWindow(CAsyncSocket* socket, WNDPROC windowProc)
 {
-    static const ATOM windowClass = [] {
+    static const ATOM windowClass = [windowProc] {
         WNDCLASSA wc{};
-        wc.lpfnWndProc = SocketWindowProc;
+        wc.lpfnWndProc = windowProc;
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = kWindowClass;
         return RegisterClassA(&wc);
@@ -117,7 +108,7 @@ BOOL CAsyncSocket::Create(UINT port, int type, long events, LPCSTR address)
     }
     m_socket = s;
     if (events & FD_READ) {
-        m_window = CreateNotifyWindow(this);
+        m_window = CreateNotifyWindow(this, NotifyWindowProc);
         if (!m_window || WSAAsyncSelect(s, m_window, kSocketNotify, FD_READ) != 0) {
             Close();
             return FALSE;
@@ -240,6 +231,70 @@ unsigned short CAsyncSocket::GetLocalPort() const
     if (m_socket == INVALID_SOCKET || getsockname(m_socket, reinterpret_cast<sockaddr*>(&local), &length) != 0)
         return 0;
     return ntohs(local.sin_port);
+}
+
+LRESULT CALLBACK CAsyncSocket::NotifyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* socket = reinterpret_cast<CAsyncSocket*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (socket && message == kSocketNotify)
+        socket->OnNotification(lParam);
+    else if (socket && message == WM_TIMER && wParam == kResumeTimer)
+        socket->ResumeNotifications();
+    else
+        return DefWindowProcA(window, message, wParam, lParam);
+    return 0;
+}
+
+// Each notification brings one datagram: Windows posts the next one while
+// datagrams are waiting, so a reply queued for it leaves at once. One posted
+// before a pause is left: the resumption posts its own.
+void CAsyncSocket::OnNotification(LPARAM lParam)
+{
+    if (m_paused || WSAGETSELECTEVENT(lParam) != FD_READ)
+        return;
+    OnReceive(WSAGETSELECTERROR(lParam));
+    OnBatchReceived();
+    if (m_window && OthersKeptWaiting())
+        PauseNotifications();
+}
+
+// Windows hands a thread its posted messages before its input, paint and
+// timer messages, and the socket's next notification is posted as soon as
+// one is handled: a stream of datagrams, a flood among them, would keep the
+// window and the timers waiting for as long as it lasts.
+bool CAsyncSocket::OthersKeptWaiting()
+{
+    if (HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT | QS_TIMER | QS_HOTKEY)) == 0) {
+        m_othersWaitingSince = 0;
+        return false;
+    }
+    const ULONGLONG now = GetTickCount64();
+    if (m_othersWaitingSince == 0)
+        m_othersWaitingSince = now;
+    return now - m_othersWaitingSince >= kLongestWaitOfOthersMs;
+}
+
+// The datagrams wait on the socket meanwhile, and none is lost that the
+// socket's buffer holds.
+void CAsyncSocket::PauseNotifications()
+{
+    if (WSAAsyncSelect(m_socket, m_window, 0, 0) != 0
+        || !SetTimer(m_window, kResumeTimer, USER_TIMER_MINIMUM, nullptr)) {
+        WSAAsyncSelect(m_socket, m_window, kSocketNotify, FD_READ);
+        return;
+    }
+    m_paused = true;
+    m_othersWaitingSince = 0;
+}
+
+// Asking for FD_READ again posts a notification at once if datagrams wait.
+// Should that fail, the timer stays and the next period tries again.
+void CAsyncSocket::ResumeNotifications()
+{
+    if (WSAAsyncSelect(m_socket, m_window, kSocketNotify, FD_READ) != 0)
+        return;
+    KillTimer(m_window, kResumeTimer);
+    m_paused = false;
 }
 
 void CAsyncSocket::OnReceive(int)
