@@ -215,10 +215,13 @@ in_addr CAsyncSocket::SourceToName(const sockaddr_in& peer, in_addr local) const
 
 void CAsyncSocket::Close()
 {
-    // The window goes first, and with it any notification still queued.
+    // The window goes first, and with it any notification still queued and
+    // the timer of a pause.
     if (m_window)
         DestroyWindow(m_window);
     m_window = nullptr;
+    m_paused = false;
+    m_othersWaitingSince = 0;
     if (m_socket != INVALID_SOCKET)
         closesocket(m_socket);
     m_socket = INVALID_SOCKET;
