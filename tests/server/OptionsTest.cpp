@@ -5,55 +5,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-// Downloads name with blocks of blockSize in windows of windowSize,
-// acknowledging each window's last block; the bytes, or nothing when any
-// reply is not the one expected.
-std::optional<std::string> WindowedDownload(Peer& peer, const std::string& name, int blockSize, int windowSize)
-{
-    const OptionList asked{{"blksize", std::to_string(blockSize)}, {"windowsize", std::to_string(windowSize)}};
-    peer.Send(OptionsRequest(1, name, asked));
-    if (peer.Receive() != OptionsAckPacket(asked))
-        return std::nullopt;
-    peer.Send(AckPacket(0));
-    std::string content;
-    for (std::uint16_t block = 1;; ++block) {
-        const std::optional<std::string> data = peer.Receive();
-        if (!data || OpcodeOf(*data) != 3 || BlockOf(*data) != block)
-            return std::nullopt;
-        content += data->substr(4);
-        const bool last = data->size() < static_cast<std::size_t>(4 + blockSize);
-        if (last || block % windowSize == 0)
-            peer.Send(AckPacket(block));
-        if (last)
-            return content;
-    }
-}
-
-// Uploads bytes as name, windowSize blocks before each ACK; 0 once the last
-// block is acknowledged, -1 on any other reply.
-int WindowedUpload(Peer& peer, const std::string& name, const std::string& bytes, int blockSize, int windowSize)
-{
-    const OptionList asked{{"blksize", std::to_string(blockSize)}, {"windowsize", std::to_string(windowSize)}};
-    peer.Send(OptionsRequest(2, name, asked));
-    if (peer.Receive() != OptionsAckPacket(asked))
-        return -1;
-    const auto size = static_cast<std::size_t>(blockSize);
-    for (std::size_t block = 1, offset = 0;; ++block, offset += size) {
-        const std::string chunk = bytes.substr(std::min(offset, bytes.size()), size);
-        peer.Send(DataPacket(static_cast<std::uint16_t>(block), chunk));
-        const bool last = chunk.size() < size;
-        if ((last || block % static_cast<std::size_t>(windowSize) == 0)
-            && peer.Receive() != AckPacket(static_cast<std::uint16_t>(block)))
-            return -1;
-        if (last)
-            return 0;
-    }
-}
-
-} // namespace
-
 TEST(Options, EachIsGrantedWithinItsBoundsOrIgnored)
 {
     ServiceHarness service;
@@ -233,17 +184,31 @@ TEST(Options, AWriteWindowIsAcknowledgedByItsLastBlockAndAGapOnce)
     EXPECT_EQ(ReadWholeFile(service.WritePath("up")), bytes);
 }
 
-// 65,537 blocks of 8 bytes, in windows: the block numbers go past 65535 to 0.
-TEST(Options, BlockNumbersRollOverWhateverTheBlockSize)
+// Real clients ask for windows of many sizes: whole files arrive both ways,
+// one that ends with a window and one that ends inside it.
+TEST(Options, WindowsCarryWholeFilesBothWays)
 {
     ServiceHarness service;
-    const std::string bytes = RandomBytes(65537 * 8 - 5, 35);
-    service.PutFile(0, "f", bytes);
     Peer peer(service.port);
-    EXPECT_EQ(WindowedDownload(peer, "f", 8, 16), bytes);
-    EXPECT_EQ(WindowedUpload(peer, "up", bytes, 8, 16), 0);
-    EXPECT_EQ(ReadWholeFile(service.WritePath("up")), bytes);
-    EXPECT_EQ(WindowedDownload(peer, "f", 1468, 64), bytes);
+    const OptionList windows[] = {
+        {{"blksize", "8"}, {"windowsize", "4"}},
+        {{"blksize", "1468"}, {"windowsize", "64"}},
+        {{"blksize", "1024"}, {"windowsize", "16"}, {"tsize", "0"}},
+    };
+    for (const OptionList& asked : windows) {
+        const int window = std::stoi(asked[0].second) * std::stoi(asked[1].second);
+        for (const int size : {4 * window, 3 * window + 100}) {
+            SCOPED_TRACE(asked[0].second + " " + std::to_string(size));
+            const std::string bytes = RandomBytes(static_cast<std::size_t>(size), static_cast<unsigned>(size));
+            service.PutFile(0, "f", bytes);
+            OptionList granted = asked;
+            if (asked.size() == 3)
+                granted[2].second = std::to_string(size);
+            EXPECT_EQ(peer.Download("f", nullptr, granted), bytes);
+            EXPECT_EQ(peer.Upload("up", bytes, asked), 0);
+            EXPECT_EQ(ReadWholeFile(service.WritePath("up")), bytes);
+        }
+    }
     EXPECT_TRUE(peer.Drain().empty());
     EXPECT_EQ(service.TableSize(), 0);
 }

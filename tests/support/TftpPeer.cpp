@@ -115,23 +115,54 @@ unsigned short Peer::Port() const
     return m_socket.GetLocalPort();
 }
 
-std::optional<std::string> Peer::Download(const std::string& name, std::vector<int>* lengths)
+// The block size and window of the options asked, or those of a request
+// without options.
+static std::pair<std::size_t, std::uint16_t> BlocksOf(const OptionList& options)
 {
-    Send(RequestPacket(1, name));
+    std::pair<std::size_t, std::uint16_t> blocks{512, 1};
+    for (const auto& [name, value] : options) {
+        if (name == "blksize")
+            blocks.first = std::stoul(value);
+        if (name == "windowsize")
+            blocks.second = static_cast<std::uint16_t>(std::stoul(value));
+    }
+    return blocks;
+}
+
+// Sends the request; true once its answer is the one that starts the transfer.
+bool Peer::Request(std::uint16_t opcode, const std::string& name, const OptionList& options)
+{
+    Send(options.empty() ? RequestPacket(opcode, name) : OptionsRequest(opcode, name, options));
+    if (options.empty())
+        return true;
+    if (Receive() != OptionsAckPacket(options))
+        return false;
+    if (opcode == 1)
+        Send(AckPacket(0));
+    return true;
+}
+
+std::optional<std::string> Peer::Download(const std::string& name, std::vector<int>* lengths, const OptionList& options)
+{
+    const auto [blockSize, window] = BlocksOf(options);
+    if (!Request(1, name, options))
+        return std::nullopt;
     std::string content;
-    while (auto packet = Receive()) {
-        if (OpcodeOf(*packet) != 3)
+    for (std::uint16_t block = 1;; ++block) {
+        const std::optional<std::string> packet = Receive();
+        if (!packet || OpcodeOf(*packet) != 3 || BlockOf(*packet) != block)
             return std::nullopt;
         if (lengths)
             lengths->push_back(static_cast<int>(packet->size()));
         content += packet->substr(4);
-        Send(AckPacket(BlockOf(*packet)));
-        if (packet->size() < 516) {
+        const bool last = packet->size() < 4 + blockSize;
+        if (last || block % window == 0)
+            Send(AckPacket(block));
+        if (last) {
             PumpEvents(1);
             return content;
         }
     }
-    return std::nullopt;
 }
 
 // 0 for the ACK of block, the code of an ERROR, -1 for anything else.
@@ -142,17 +173,24 @@ static int AckResult(const std::optional<std::string>& reply, std::uint16_t bloc
     return reply == AckPacket(block) ? 0 : -1;
 }
 
-int Peer::Upload(const std::string& name, const std::string& bytes)
+int Peer::Upload(const std::string& name, const std::string& bytes, const OptionList& options)
 {
-    Send(RequestPacket(2, name));
-    if (const int result = AckResult(Receive(), 0))
-        return result;
-    for (std::size_t block = 1, offset = 0;; ++block, offset += 512) {
-        const std::string chunk = bytes.substr(std::min(offset, bytes.size()), 512);
-        Send(DataPacket(static_cast<std::uint16_t>(block), chunk));
-        if (const int result = AckResult(Receive(), static_cast<std::uint16_t>(block)))
+    const auto [blockSize, window] = BlocksOf(options);
+    if (!Request(2, name, options))
+        return -1;
+    if (options.empty()) {
+        if (const int result = AckResult(Receive(), 0))
             return result;
-        if (chunk.size() < 512)
+    }
+    for (std::size_t block = 1, offset = 0;; ++block, offset += blockSize) {
+        const std::string chunk = bytes.substr(std::min(offset, bytes.size()), blockSize);
+        Send(DataPacket(static_cast<std::uint16_t>(block), chunk));
+        const bool last = chunk.size() < blockSize;
+        if (last || block % window == 0) {
+            if (const int result = AckResult(Receive(), static_cast<std::uint16_t>(block)))
+                return result;
+        }
+        if (last)
             return 0;
     }
 }

@@ -43,12 +43,18 @@ public:
 
     // RRQ and ACKs up to the final block; the file's bytes, or nothing when
     // the transfer did not complete. Each DATA packet's length is recorded.
-    std::optional<std::string> Download(const std::string& name, std::vector<int>* lengths = nullptr);
+    // With options, the reply must grant exactly those asked; then blocks are
+    // of the size of "blksize", and each window of "windowsize" blocks is
+    // acknowledged by its last.
+    std::optional<std::string> Download(const std::string& name, std::vector<int>* lengths = nullptr,
+                                        const OptionList& options = {});
     // WRQ and DATA blocks: 0 once every block is acknowledged, the code of
     // an ERROR reply, -1 after a silence or any other reply.
-    int Upload(const std::string& name, const std::string& bytes);
+    int Upload(const std::string& name, const std::string& bytes, const OptionList& options = {});
 
 private:
+    bool Request(std::uint16_t opcode, const std::string& name, const OptionList& options);
+
     CAsyncSocket m_socket; // without notifications: Receive takes what came
     sockaddr_in m_server{};
 };
