@@ -33,7 +33,7 @@ bool LoadSettingsThroughRegistry(ServiceHarness& service)
 
 } // namespace
 
-TEST(RealClients, DownloadsUploadsAndRefusalsWithTftpAndCurl)
+TEST(RealClients, DownloadsUploadsAndRefusalsWithAndWithoutOptions)
 {
     ServiceHarness service(69, true);
     ASSERT_TRUE(LoadSettingsThroughRegistry(service));
@@ -42,16 +42,31 @@ TEST(RealClients, DownloadsUploadsAndRefusalsWithTftpAndCurl)
     WriteWholeFile((kRoot / "search" / "boot.bin").string(), served);
     WriteWholeFile((kRoot / "up.bin").string(), uploaded);
     const std::string search = kUnixRoot + "/search", tftp = "tftp -m binary 127.0.0.1 -c ";
-
-    EXPECT_EQ(RunLinux(tftp + "get boot.bin " + kUnixRoot + "/by-tftp", kUnixRoot), 0);
-    EXPECT_EQ(ReadWholeFile((kRoot / "by-tftp").string()), served);
-    EXPECT_EQ(RunLinux("curl -sS -o " + kUnixRoot + "/by-curl tftp://127.0.0.1/boot.bin", kUnixRoot), 0);
-    EXPECT_EQ(ReadWholeFile((kRoot / "by-curl").string()), served);
-
-    EXPECT_EQ(RunLinux(tftp + "put " + kUnixRoot + "/up.bin tftp-up.bin", kUnixRoot), 0);
-    EXPECT_EQ(ReadWholeFile((kRoot / "write" / "tftp-up.bin").string()), uploaded);
-    EXPECT_EQ(RunLinux("curl -sS -T " + kUnixRoot + "/up.bin tftp://127.0.0.1/curl-up.bin", kUnixRoot), 0);
-    EXPECT_EQ(ReadWholeFile((kRoot / "write" / "curl-up.bin").string()), uploaded);
+    const std::string atftp = "atftp --option 'blksize 1468' --option 'windowsize 16' --option tsize ";
+    // Each client's command for a download to @, and the one for an upload
+    // of up.bin as @.
+    const struct {
+        std::string name, get, put;
+    } clients[] = {
+        {"tftp", tftp + "get boot.bin @", tftp + "put up.bin @"},
+        {"curl", "curl -sS -o @ tftp://127.0.0.1/boot.bin", "curl -sS -T up.bin tftp://127.0.0.1/@"},
+        {"curl-blksize", "curl -sS --tftp-blksize 1468 -o @ tftp://127.0.0.1/boot.bin",
+         "curl -sS --tftp-blksize 1468 -T up.bin tftp://127.0.0.1/@"},
+        {"busybox-blksize", "busybox tftp -b 1468 -g -r boot.bin -l @ 127.0.0.1",
+         "busybox tftp -b 1468 -p -l up.bin -r @ 127.0.0.1"},
+        {"atftp-window", atftp + "-g -r boot.bin -l @ 127.0.0.1", atftp + "-p -l up.bin -r @ 127.0.0.1"},
+    };
+    const auto run = [](std::string command, const std::string& name) {
+        command.replace(command.find('@'), 1, name);
+        return RunLinux("cd " + kUnixRoot + " && " + command, kUnixRoot);
+    };
+    for (const auto& client : clients) {
+        const std::string local = "by-" + client.name, remote = client.name + "-up.bin";
+        EXPECT_EQ(run(client.get, local), 0) << client.name;
+        EXPECT_EQ(ReadWholeFile((kRoot / local).string()), served) << client.name;
+        EXPECT_EQ(run(client.put, remote), 0) << client.name;
+        EXPECT_EQ(ReadWholeFile((kRoot / "write" / remote).string()), uploaded) << client.name;
+    }
 
     // A link made on the Linux side, which leads out of the search directory.
     ASSERT_EQ(RunLinux("ln -s " + kUnixRoot + "/up.bin " + search + "/out", kUnixRoot), 0);
