@@ -25,11 +25,13 @@ public:
     BOOL Create(UINT port, int type = SOCK_DGRAM, long events = FD_READ, LPCSTR address = nullptr);
     // Takes exactly one datagram. A datagram longer than len is dropped whole
     // and reported as 0; a socket error (nothing waiting included) as -1.
-    // local, when given, receives the local address the datagram came in on.
+    // local, when given, receives the local address the datagram came in on,
+    // and interfaceIndex the index of the interface it came in through.
     // The datagrams waiting are taken off the socket in one call, as many as
     // a batch holds, and handed out one a call in the order they arrived; a
     // datagram is kept in len bytes of the call that took its batch.
-    int ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fromLen, int flags = 0, in_addr* local = nullptr);
+    int ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fromLen, int flags = 0, in_addr* local = nullptr,
+                    unsigned* interfaceIndex = nullptr);
     // Has the event loop go on calling OnReceive for datagrams taken off the
     // socket and not handed out yet: before a nested loop (a modal box) runs
     // inside OnReceive, so that they are handled in it, in their order, as

@@ -25,29 +25,39 @@ static FileId OpenFromSearchDirs(const std::vector<std::string>& searchDirs, con
     return kNoFile;
 }
 
-void CTftpSocket::OnReadRequest(const char* packet, int length, const sockaddr_in& source, in_addr local)
+Refusal CTftpSocket::OpenForRead(const std::string& name, FileId* file, long long* size) const
+{
+    if (!IsSafeName(name))
+        return {&kAccessViolation, FormatText("Rejected Unsafe Name %s", name.c_str())};
+    BeneathResult result = BeneathResult::Missing;
+    *file = NamesTemporaryUpload(name) ? kNoFile : OpenFromSearchDirs(*m_pSearchDirs, ServedName(name), size, &result);
+    if (*file != kNoFile)
+        return {};
+    if (result == BeneathResult::NoDescriptors)
+        return {&kTooManyOpenFiles, FormatText("Too many open files for %s", name.c_str())};
+    return {&kFileNotFound, FormatText("Unknown File %s", name.c_str())};
+}
+
+void CTftpSocket::OnReadRequest(const char* packet, int length, const sockaddr_in& source, in_addr local,
+                                unsigned interfaceIndex)
 {
     const std::string name = ReadString(packet, length, 2);
-    RecordEvent(source, name, "read request");
-    if (!IsSafeName(name)) {
-        Refuse(kAccessViolation, FormatText("Rejected Unsafe Name %s", name.c_str()), name, source, local);
-        return;
-    }
+    FileId file = kNoFile;
     long long size = 0;
-    BeneathResult result = BeneathResult::Missing;
-    const FileId file
-        = NamesTemporaryUpload(name) ? kNoFile : OpenFromSearchDirs(*m_pSearchDirs, ServedName(name), &size, &result);
-    if (file == kNoFile) {
-        if (result == BeneathResult::NoDescriptors)
-            Refuse(kTooManyOpenFiles, FormatText("Too many open files for %s", name.c_str()), name, source, local);
-        else
-            Refuse(kFileNotFound, FormatText("Unknown File %s", name.c_str()), name, source, local);
+    const Refusal refusal = OpenForRead(name, &file, &size);
+    if (refusal.error) {
+        RecordEvent(source, name, "read request");
+        Refuse(*refusal.error, refusal.text, name, source, local);
         return;
     }
+    const GrantedOptions options = GrantOptions(packet, length, interfaceIndex, size);
+    RecordEvent(source, name, "read request" + OptionsForRecord(options));
     CTransfer* t = AddTransfer(false, name, source, local);
-    t->reader.Open(file);
-    t->totalBlocks = static_cast<std::uint16_t>(size / kBlockSize);
+    t->reader.Open(file, static_cast<std::size_t>(options.blockSize));
+    t->totalBlocks = static_cast<std::uint16_t>(size / options.blockSize);
     t->bytes = size;
+    if (ApplyOptions(t, options))
+        return;
     if (SendNextBlock(t))
         SetStatus(FormatText("Fisrt Block of %s sent", name.c_str()));
 }
@@ -58,17 +68,26 @@ void CTftpSocket::OnAck(const char* packet, const sockaddr_in& source)
     CTransfer* t = m_index.FindRead(source);
     if (!t)
         return;
-    if (acked != t->block) {
+    if (!t->optionsAck.empty()) {
+        OnOptionsAcknowledged(t, acked);
+        return;
+    }
+    // The blocks of the window that the ACK acknowledges: the ACK of a block
+    // inside the window says the client lacks the one after it.
+    const int acknowledged = static_cast<std::uint16_t>(acked - t->block) + 1;
+    if (acknowledged > t->windowSent) {
         SetStatus("Repeat ACK for %d", acked);
         return;
     }
-    // A block that was not the final one held a full 512 bytes.
-    const bool finalAcked = t->eof;
+    // A block that was not the final one held a whole block's bytes.
+    const bool finalAcked = t->eof && acknowledged == t->windowSent;
     const int totalBlocks = t->totalBlocks; // t is gone once the final block is acknowledged
-    ++t->block;
-    t->blockOffset += kBlockSize;
+    t->block = static_cast<std::uint16_t>(t->block + acknowledged);
+    t->blockOffset += static_cast<long long>(acknowledged) * t->blockSize;
     if (finalAcked)
         RecordEvent(t->peer, t->name, FinishedEvent(t->bytes, t->started));
+    else
+        t->eof = 0; // the final block is sent again, with the rest of the window the client lacks
     if (!SendNextBlock(t))
         return;
     if (finalAcked)
@@ -77,23 +96,44 @@ void CTftpSocket::OnAck(const char* packet, const sockaddr_in& source)
         SetStatus("Sending %d of %d", acked, totalBlocks);
 }
 
+// ACK 0 answers the option acknowledgement: the transfer's first block goes.
+void CTftpSocket::OnOptionsAcknowledged(CTransfer* t, std::uint16_t acked)
+{
+    if (acked != 0) {
+        SetStatus("Repeat ACK for %d", acked);
+        return;
+    }
+    t->optionsAck.clear();
+    t->block = 1;
+    const std::string text = FormatText("Fisrt Block of %s sent", t->name.c_str());
+    if (SendNextBlock(t))
+        SetStatus(text);
+}
+
 BOOL CTftpSocket::SendNextBlock(CTransfer* t)
 {
     if (t->eof) {
         RemoveTransfer(t);
         return TRUE;
     }
-    char packet[kHeaderSize + kBlockSize];
-    const long long count = t->reader.Read(t->blockOffset, packet + kHeaderSize);
-    if (count < 0) {
-        FailRead(t);
-        return FALSE;
+    const auto packetSize = static_cast<std::size_t>(kHeaderSize + t->blockSize);
+    if (m_dataPacket.size() < packetSize)
+        m_dataPacket.resize(packetSize);
+    char* packet = m_dataPacket.data();
+    // The window's blocks are queued to leave together.
+    for (t->windowSent = 0; t->windowSent < t->windowSize && !t->eof; ++t->windowSent) {
+        const long long offset = t->blockOffset + static_cast<long long>(t->windowSent) * t->blockSize;
+        const long long count = t->reader.Read(offset, packet + kHeaderSize);
+        if (count < 0) {
+            FailRead(t);
+            return FALSE;
+        }
+        ComposeDataHeader(packet, static_cast<std::uint16_t>(t->block + t->windowSent));
+        Send(packet, kHeaderSize + static_cast<int>(count), t->peer, t->local);
+        if (count < t->blockSize)
+            t->eof = 1;
     }
-    t->replyTimeout = kReplyTimeoutTicks;
-    ComposeDataHeader(packet, t->block);
-    Send(packet, kHeaderSize + static_cast<int>(count), t->peer, t->local);
-    if (count < kBlockSize)
-        t->eof = 1;
+    t->replyTimeout = t->timeoutTicks;
     return TRUE;
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 // The TFTP packets as this service reads and writes them: 2-byte big-endian
-// fields, zero-terminated strings, 512-byte blocks.
+// fields, zero-terminated strings, 512-byte blocks unless a request's options
+// grant another size.
 #include <cstdint>
 #include <string>
 
 constexpr int kBlockSize = 512;
+// The largest datagram taken apart, but for DATA of a transfer whose blocks
+// are larger.
 constexpr int kMaxDatagram = 1024;
 // Set after every received datagram, so a fixed field reaching past a short
 // datagram reads these rather than whatever the buffer held before.
@@ -18,6 +21,7 @@ enum TftpOpcode : std::uint16_t {
     kOpData = 3,
     kOpAck = 4,
     kOpError = 5,
+    kOpOptionsAck = 6,
 };
 
 struct TftpError {

@@ -4,6 +4,7 @@
 #include "platform/FileRead.h"
 #include "platform/FreeMemory.h"
 #include "platform/MessageBox.h"
+#include "platform/NetInterface.h"
 #include "platform/RecordText.h"
 #include "platform/TemporaryUpload.h"
 #include "platform/WinTimer.h"
@@ -21,6 +22,10 @@ constexpr UINT kTickMs = 500;
 // Each box runs a nested loop inside OnReceive, where further datagrams open
 // further boxes; the limit keeps a flood of them from nesting without bound.
 constexpr int kMaxOpenBoxes = 4;
+// What a datagram carries besides the TFTP packet: the IPv4 and UDP headers.
+constexpr int kIpv4AndUdpHeaders = 20 + 8;
+// The MTU assumed for an interface whose own is unknown: Ethernet's.
+constexpr int kUsualMtu = 1500;
 // A table that held at least this many records at once gives their memory
 // back once it is empty again; a smaller one keeps it for the next transfers.
 constexpr int kLargeTable = 256;
@@ -104,20 +109,25 @@ void CTftpSocket::Start(int* pEnableWrite, std::string* pWriteDir, std::vector<s
 
 void CTftpSocket::OnReceive(int)
 {
-    char packet[kMaxDatagram + kFillBytes];
+    // Room for the DATA of the largest block a request may be granted.
+    char packet[kHeaderSize + kLargestBlock + kFillBytes];
     sockaddr_in source{};
     socklen_t sourceLength = sizeof source;
     in_addr local{};
-    const int length
-        = ReceiveFrom(packet, kMaxDatagram, reinterpret_cast<sockaddr*>(&source), &sourceLength, 0, &local);
+    unsigned interfaceIndex = 0;
+    const int length = ReceiveFrom(packet, m_receiveLength, reinterpret_cast<sockaddr*>(&source), &sourceLength, 0,
+                                   &local, &interfaceIndex);
     if (length <= 0)
         return;
     std::memset(packet + length, kFillByte, kFillBytes);
 
     const std::uint16_t opcode = ReadWord(packet, 0);
+    // Only the DATA of a transfer granted larger blocks may be that long.
+    if (length > kMaxDatagram && opcode != kOpData)
+        return;
     switch (opcode) {
-    case kOpReadRequest: OnReadRequest(packet, length, source, local); break;
-    case kOpWriteRequest: OnWriteRequest(packet, length, source, local); break;
+    case kOpReadRequest: OnReadRequest(packet, length, source, local, interfaceIndex); break;
+    case kOpWriteRequest: OnWriteRequest(packet, length, source, local, interfaceIndex); break;
     case kOpData: OnData(packet, length, source); break;
     case kOpAck: OnAck(packet, source); break;
     case kOpError: OnErrorPacket(packet, length, source); break;
@@ -125,12 +135,58 @@ void CTftpSocket::OnReceive(int)
     }
 }
 
+GrantedOptions CTftpSocket::GrantOptions(const char* packet, int length, unsigned interfaceIndex,
+                                         long long fileSize) const
+{
+    const int mtu = InterfaceMtu(interfaceIndex);
+    const int largestBlock = (mtu > 0 ? mtu : kUsualMtu) - kIpv4AndUdpHeaders - kHeaderSize;
+    return NegotiateOptions(packet, length, largestBlock, fileSize);
+}
+
+bool CTftpSocket::ApplyOptions(CTransfer* t, const GrantedOptions& options)
+{
+    if (!options.Any())
+        return false;
+    t->blockSize = options.blockSize;
+    t->windowSize = options.windowSize;
+    if (options.timeoutSeconds)
+        t->timeoutTicks = options.timeoutSeconds * kTicksPerSecond;
+    m_receiveLength = std::max(m_receiveLength, kHeaderSize + t->blockSize);
+    // Until its answer comes, the acknowledgement stands for block 0.
+    t->block = 0;
+    t->optionsAck = OptionsAcknowledgement(options);
+    SendOptionsAck(t);
+    return true;
+}
+
+void CTftpSocket::SendOptionsAck(CTransfer* t)
+{
+    Send(t->optionsAck.data(), static_cast<int>(t->optionsAck.size()), t->peer, t->local);
+    t->replyTimeout = t->timeoutTicks;
+}
+
+CTransfer* CTftpSocket::AwaitingOptionsAnswer(const sockaddr_in& source) const
+{
+    for (CTransfer* t : {m_index.FindRead(source), m_index.FindNewestWrite(source)})
+        if (t && !t->optionsAck.empty())
+            return t;
+    return nullptr;
+}
+
 // A client's ERROR ends nothing: its transfer runs on until the tick ends it.
 // Its record line names the client, and quotes the client's text, so that a
-// forged ERROR cannot pass its text off as a line of the program's own.
+// forged ERROR cannot pass its text off as a line of the program's own. An
+// ERROR that answers an option acknowledgement is how a client declines the
+// options, or ends a query of the file's size: that transfer ends quietly.
 void CTftpSocket::OnErrorPacket(const char* packet, int length, const sockaddr_in& source)
 {
     const std::uint16_t code = ReadWord(packet, 2);
+    if (CTransfer* t = AwaitingOptionsAnswer(source)) {
+        const std::string message = ReadString(packet, length, kHeaderSize);
+        RecordEvent(source, t->name, FormatText("options declined: error %d ", code) + QuotedForRecord(message));
+        RemoveTransfer(t);
+        return;
+    }
     const auto received
         = [code](const std::string& message) { return FormatText("Received Error #%x for %s", code, message.c_str()); };
     const std::string message = ReadString(packet, length, kHeaderSize);

@@ -3,6 +3,7 @@
 // transfer table and the handler of every datagram and of the 500 ms tick.
 #include "platform/AsyncSocket.h"
 #include "platform/WinTypes.h"
+#include "server/TftpOptions.h"
 #include "server/Transfer.h"
 #include "server/TransferTable.h"
 
@@ -10,6 +11,12 @@
 #include <vector>
 
 struct TftpError;
+
+// Why a request is refused: the ERROR the client gets and the status text.
+struct Refusal {
+    const TftpError* error = nullptr; // none: the request is served
+    std::string text;
+};
 
 class CTftpSocket : public CAsyncSocket {
 public:
@@ -27,7 +34,9 @@ public:
     CTransfer* Head() const { return m_head; }
 
     // ReadTransfer.cpp: read requests and their acknowledgements.
-    // Sends t's next block, or removes t once its final block is acknowledged.
+    // Sends t's next window of blocks from `block` on (one block unless the
+    // request asked for a window), or removes t once its final block is
+    // acknowledged.
     // FALSE when a read error ended the transfer (t is then removed, the peer
     // told and the status line set).
     BOOL SendNextBlock(CTransfer* t);
@@ -47,6 +56,15 @@ private:
     void DeliverBatch();
     CTransfer* AddTransfer(bool isWrite, const std::string& name, const sockaddr_in& source, in_addr local);
     void OnErrorPacket(const char* packet, int length, const sockaddr_in& source);
+    // The transfer of source whose option acknowledgement awaits its answer.
+    CTransfer* AwaitingOptionsAnswer(const sockaddr_in& source) const;
+    // Grants the request's options within the block that the interface it
+    // came in through carries whole.
+    GrantedOptions GrantOptions(const char* packet, int length, unsigned interfaceIndex, long long fileSize) const;
+    // Gives t what was granted and, when anything was, sends the option
+    // acknowledgement that stands for block 0; false when nothing was.
+    bool ApplyOptions(CTransfer* t, const GrantedOptions& options);
+    void SendOptionsAck(CTransfer* t);
     void Send(const void* packet, int length, const sockaddr_in& to, in_addr local);
     void SendAck(std::uint16_t block, const sockaddr_in& to, in_addr local);
     // Sends the ERROR packet, shows the text on the status line and records
@@ -61,13 +79,19 @@ private:
     void ReleaseMemoryOfLargeTable();
 
     // ReadTransfer.cpp
-    void OnReadRequest(const char* packet, int length, const sockaddr_in& source, in_addr local);
+    void OnReadRequest(const char* packet, int length, const sockaddr_in& source, in_addr local,
+                       unsigned interfaceIndex);
+    Refusal OpenForRead(const std::string& name, FileId* file, long long* size) const;
     void OnAck(const char* packet, const sockaddr_in& source);
+    void OnOptionsAcknowledged(CTransfer* t, std::uint16_t acked);
     void FailRead(CTransfer* t);
 
     // WriteTransfer.cpp: write requests and their DATA blocks.
-    void OnWriteRequest(const char* packet, int length, const sockaddr_in& source, in_addr local);
+    void OnWriteRequest(const char* packet, int length, const sockaddr_in& source, in_addr local,
+                        unsigned interfaceIndex);
+    Refusal BeginWrite(const std::string& name, const GrantedOptions& options, UploadFile* upload, FileId* file) const;
     void OnData(const char* packet, int length, const sockaddr_in& source);
+    void AnswerDataOutOfOrder(const sockaddr_in& source);
     void FinishWrite(CTransfer* t, std::uint16_t block);
     void FailWrite(CTransfer* t);
 
@@ -82,6 +106,10 @@ private:
     std::vector<std::string>* m_pSearchDirs = nullptr;
     CTransfer* m_head = nullptr;
     UINT_PTR m_timerId = 0;
+    // The longest datagram taken off the socket: longer once a transfer is
+    // granted blocks that need it.
+    int m_receiveLength = kMaxDatagram;
+    std::vector<char> m_dataPacket; // where DATA packets are composed
     int m_openBoxes = 0;
     std::string m_status;
     const char* m_statusFormat = nullptr; // with m_statusNumbers, instead of m_status

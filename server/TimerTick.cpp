@@ -46,7 +46,8 @@ void CTftpSocket::CountDownTransfers()
 
 // A read is resent at most three times over its whole life; a write is
 // re-acknowledged at most three times between two DATA packets, so an upload
-// that keeps moving survives any number of lost packets.
+// that keeps moving survives any number of lost packets. An unanswered option
+// acknowledgement is sent again as block 0 would be, within the same budget.
 void CTftpSocket::ResendOrGiveUp(CTransfer* r)
 {
     if (r->retries >= kMaxResends) {
@@ -54,18 +55,26 @@ void CTftpSocket::ResendOrGiveUp(CTransfer* r)
         return;
     }
     ++r->retries;
-    RecordEvent(r->peer, r->name,
-                FormatText(r->isWrite ? "reacknowledged block %d (%d of 3)" : "resent block %d (%d of 3)", r->block,
-                           r->retries));
-    if (r->isWrite) {
+    const bool options = !r->optionsAck.empty();
+    if (options)
+        RecordEvent(r->peer, r->name, FormatText("resent options acknowledgement (%d of 3)", r->retries));
+    else
+        RecordEvent(r->peer, r->name,
+                    FormatText(r->isWrite ? "reacknowledged block %d (%d of 3)" : "resent block %d (%d of 3)", r->block,
+                               r->retries));
+    SetStatus(r->isWrite ? FormatText("Reacknowledge Block %d", r->block)
+                         : FormatText("ReSent Block %d [%d total errors]", r->block, r->retries));
+    if (options) {
+        SendOptionsAck(r);
+    } else if (r->isWrite) {
+        // The client sends its window again from the block after this one.
+        r->receivedInWindow = 0;
         SendAck(r->block, r->peer, r->local);
-        r->replyTimeout = kReplyTimeoutTicks;
-        SetStatus(FormatText("Reacknowledge Block %d", r->block));
-        return;
+        r->replyTimeout = r->timeoutTicks;
+    } else {
+        r->eof = 0;
+        SendNextBlock(r);
     }
-    r->eof = 0;
-    SetStatus(FormatText("ReSent Block %d [%d total errors]", r->block, r->retries));
-    SendNextBlock(r);
 }
 
 // A silent peer holds nothing: its record, its file and, for a write, the

@@ -4,19 +4,21 @@
 #include "platform/NetTypes.h"
 #include "platform/UploadFile.h"
 #include "server/BlockReader.h"
+#include "server/TftpPacket.h"
 
 #include <cstdint>
 #include <string>
 
 constexpr int kReplyTimeoutTicks = 6;
+constexpr int kTicksPerSecond = 2;
 constexpr int kLifetimeTicks = 3600;
 
 struct CTransfer {
     FileId file = kNoFile;         // write: the temporary file, owned; read: none, see reader
-    std::uint16_t block = 0;       // read: last block sent; write: last block acknowledged
-    std::uint16_t totalBlocks = 0; // read: file size / 512, low 16 bits, for status texts
+    std::uint16_t block = 0;       // read: first block of the window sent; write: last block received
+    std::uint16_t totalBlocks = 0; // read: file size / block size, low 16 bits, for status texts
     std::uint16_t retries = 0;     // read: resends over the whole transfer; write: since the last DATA
-    std::int32_t eof = 0;          // read: the final, short block has been sent
+    std::int32_t eof = 0;          // read: the final, short block has been sent (in the window)
     std::int32_t isWrite = 0;
     std::int32_t replyTimeout = kReplyTimeoutTicks;
     std::int32_t lifetime = kLifetimeTicks;
@@ -31,6 +33,20 @@ struct CTransfer {
     // Read: the file, read block by block at blockOffset. Not a stream,
     // whose close walks every open stream of the process.
     BlockReader reader;
+    // What the request's options granted: 512-byte blocks, the usual resend
+    // interval and one block a window unless it asked otherwise.
+    int blockSize = kBlockSize;
+    int timeoutTicks = kReplyTimeoutTicks;
+    int windowSize = 1;
+    // The option acknowledgement sent and not answered yet, resent as a
+    // block would be; empty once answered, and for a request without options.
+    std::string optionsAck;
+    // Read: the blocks of the window sent from `block` on.
+    int windowSent = 0;
+    // Write: the blocks taken since the last ACK, and whether a DATA out of
+    // order has already been answered with the ACK of the last one in order.
+    int receivedInWindow = 0;
+    bool gapAcknowledged = false;
     // Read: the file offset of block `block`'s data. Kept apart from the
     // 16-bit block number, which wraps on files of more than 65535 blocks.
     long long blockOffset = 0;

@@ -41,6 +41,11 @@ CTransfer* CTransferIndex::FindRead(const sockaddr_in& peer) const
     return Newest(peer, false);
 }
 
+CTransfer* CTransferIndex::FindNewestWrite(const sockaddr_in& peer) const
+{
+    return Newest(peer, true);
+}
+
 CTransfer* CTransferIndex::FindWrite(const sockaddr_in& peer, std::uint16_t block) const
 {
     // The expected block wraps from 65535 to 0, as clients count past it.

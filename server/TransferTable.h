@@ -16,6 +16,8 @@ public:
     void Remove(CTransfer* t);
     // The read transfer of this peer, for an ACK.
     CTransfer* FindRead(const sockaddr_in& peer) const;
+    // The newest write transfer of this peer, whatever block it expects.
+    CTransfer* FindNewestWrite(const sockaddr_in& peer) const;
     // The write transfer of this peer that expects this block, for a DATA packet.
     CTransfer* FindWrite(const sockaddr_in& peer, std::uint16_t block) const;
     // Frees what the index grew to; only once it holds no record.

@@ -98,7 +98,8 @@ BOOL CAsyncSocket::Create(UINT port, int type, long events, LPCSTR address)
     return TRUE;
 }
 
-int CAsyncSocket::ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fromLen, int flags, in_addr* local)
+int CAsyncSocket::ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fromLen, int flags, in_addr* local,
+                              unsigned* interfaceIndex)
 {
     if (m_socket < 0 || len < 0
         || (!HasReceivedDatagrams() && !m_batches->received.Take(m_socket, len, flags | MSG_DONTWAIT)))
@@ -109,7 +110,9 @@ int CAsyncSocket::ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fro
         *fromLen = datagram.sourceLength;
     }
     if (local)
-        *local = datagram.local;
+        *local = datagram.arrival.local;
+    if (interfaceIndex)
+        *interfaceIndex = datagram.arrival.interfaceIndex;
     if (!datagram.whole || datagram.length > static_cast<std::size_t>(len))
         return 0;
     std::memcpy(buf, datagram.bytes, datagram.length);

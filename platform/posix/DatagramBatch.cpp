@@ -4,12 +4,15 @@
 #include <cerrno>
 #include <cstring>
 
-in_addr LocalAddressOf(msghdr& message)
+Arrival ArrivalOf(msghdr& message)
 {
-    for (cmsghdr* c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c))
-        if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO)
-            return reinterpret_cast<const in_pktinfo*>(CMSG_DATA(c))->ipi_spec_dst;
-    return in_addr{htonl(INADDR_ANY)};
+    for (cmsghdr* c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {
+        if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
+            const auto* info = reinterpret_cast<const in_pktinfo*>(CMSG_DATA(c));
+            return {info->ipi_spec_dst, static_cast<unsigned>(info->ipi_ifindex)};
+        }
+    }
+    return {in_addr{htonl(INADDR_ANY)}, 0};
 }
 
 void LeaveFrom(msghdr& message, char (&control)[kPacketInfoSpace], in_addr local)
@@ -79,7 +82,7 @@ ReceivedBatch::Datagram ReceivedBatch::Next()
             length <= static_cast<std::size_t>(m_slotSize) && !(message.msg_flags & MSG_TRUNC),
             static_cast<const sockaddr*>(message.msg_name),
             message.msg_namelen,
-            LocalAddressOf(message)};
+            ArrivalOf(message)};
 }
 
 void SendQueue::Add(const void* bytes, int length, const sockaddr_in& to, in_addr local)

@@ -11,8 +11,13 @@ constexpr int kDatagramBatch = 64;
 // Room for the control message that names a datagram's local address.
 constexpr std::size_t kPacketInfoSpace = CMSG_SPACE(sizeof(in_pktinfo));
 
-// The local address the received message came in on.
-in_addr LocalAddressOf(msghdr& message);
+// Where a received message came in: the local address it was sent to, and
+// the interface.
+struct Arrival {
+    in_addr local;
+    unsigned interfaceIndex;
+};
+Arrival ArrivalOf(msghdr& message);
 // Makes message leave from local, with control as the room for saying so;
 // INADDR_ANY leaves the choice to the kernel and takes no room.
 void LeaveFrom(msghdr& message, char (&control)[kPacketInfoSpace], in_addr local);
@@ -25,7 +30,7 @@ public:
         bool whole;         // false when it was longer than its slot
         const sockaddr* source;
         socklen_t sourceLength;
-        in_addr local;
+        Arrival arrival;
     };
 
     // Takes the datagrams waiting on fd, as many as a batch holds, each kept

@@ -75,14 +75,13 @@ LPFN_WSARECVMSG RecvMsgFunction(SOCKET s)
     return function;
 }
 
-in_addr LocalAddressOf(WSAMSG& message)
+// The local address the message was sent to, and the interface it came in through.
+const IN_PKTINFO* PacketInfoOf(WSAMSG& message)
 {
     for (WSACMSGHDR* c = WSA_CMSG_FIRSTHDR(&message); c; c = WSA_CMSG_NXTHDR(&message, c))
         if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO)
-            return reinterpret_cast<const IN_PKTINFO*>(WSA_CMSG_DATA(c))->ipi_addr;
-    in_addr any{};
-    any.s_addr = htonl(INADDR_ANY);
-    return any;
+            return reinterpret_cast<const IN_PKTINFO*>(WSA_CMSG_DATA(c));
+    return nullptr;
 }
 
 } // namespace
@@ -117,7 +116,8 @@ BOOL CAsyncSocket::Create(UINT port, int type, long events, LPCSTR address)
     return TRUE;
 }
 
-int CAsyncSocket::ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fromLen, int flags, in_addr* local)
+int CAsyncSocket::ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fromLen, int flags, in_addr* local,
+                              unsigned* interfaceIndex)
 {
     LPFN_WSARECVMSG recvMsg = m_socket == INVALID_SOCKET ? nullptr : RecvMsgFunction(m_socket);
     if (!recvMsg || len < 0)
@@ -138,8 +138,14 @@ int CAsyncSocket::ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fro
         return WSAGetLastError() == WSAEMSGSIZE ? 0 : -1;
     if (fromLen)
         *fromLen = message.namelen;
-    if (local)
-        *local = LocalAddressOf(message);
+    const IN_PKTINFO* info = PacketInfoOf(message);
+    if (local) {
+        local->s_addr = htonl(INADDR_ANY);
+        if (info)
+            *local = info->ipi_addr;
+    }
+    if (interfaceIndex)
+        *interfaceIndex = info ? static_cast<unsigned>(info->ipi_ifindex) : 0;
     return static_cast<int>(received);
 }
 

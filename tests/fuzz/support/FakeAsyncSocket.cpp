@@ -54,7 +54,8 @@ BOOL CAsyncSocket::Create(UINT port, int type, long, LPCSTR)
 }
 
 // As the real layer does: one datagram per call, one too long dropped whole.
-int CAsyncSocket::ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fromLen, int, in_addr* local)
+int CAsyncSocket::ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fromLen, int, in_addr* local,
+                              unsigned* interfaceIndex)
 {
     if (m_socket < 0 || len < 0 || !Queued())
         return -1;
@@ -67,6 +68,9 @@ int CAsyncSocket::ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fro
     }
     if (local)
         *local = in_addr{htonl(INADDR_LOOPBACK)};
+    // An interface whose MTU is unknown: blocks as large as Ethernet carries.
+    if (interfaceIndex)
+        *interfaceIndex = 0;
     if (datagram.bytes.size() > static_cast<std::size_t>(len))
         return 0;
     std::memcpy(buf, datagram.bytes.data(), datagram.bytes.size());

@@ -29,6 +29,8 @@ TEST_F(Clients, DownloadsArriveByteIdentical)
 {
     for (const TftpClient& client : TftpClients()) {
         for (std::size_t size : kSizes) {
+            if (size == 0 && !client.downloadsEmptyFiles)
+                continue;
             const std::string name = "down" + std::to_string(size);
             const std::string bytes = RandomBytes(size, static_cast<unsigned>(size + 1));
             service.PutFile(1, name, bytes);

@@ -1,0 +1,17 @@
+#include "platform/NetInterface.h"
+
+// clang-format off: the IP Helper headers need Windows Sockets' first.
+#include <iphlpapi.h>
+#include <netioapi.h>
+#include <winsock2.h>
+#include <ws2ipdef.h>
+// clang-format on
+
+int InterfaceMtu(unsigned interfaceIndex)
+{
+    MIB_IF_ROW2 row{};
+    row.InterfaceIndex = interfaceIndex;
+    if (!interfaceIndex || GetIfEntry2(&row) != NO_ERROR)
+        return 0;
+    return static_cast<int>(row.Mtu);
+}
