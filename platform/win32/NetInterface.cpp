@@ -1,10 +1,11 @@
 #include "platform/NetInterface.h"
 
-// clang-format off: the IP Helper headers need Windows Sockets' first.
-#include <iphlpapi.h>
-#include <netioapi.h>
+// The IP Helper headers need Windows Sockets' first.
+// clang-format off
 #include <winsock2.h>
 #include <ws2ipdef.h>
+#include <iphlpapi.h>
+#include <netioapi.h>
 // clang-format on
 
 int InterfaceMtu(unsigned interfaceIndex)

@@ -6,12 +6,6 @@
 #include <chrono>
 #include <gtest/gtest.h>
 
-static void Tick(ServiceHarness& service, int count = 1)
-{
-    for (int i = 0; i < count; ++i)
-        service.server.OnTimerTick();
-}
-
 // Requests the file and acknowledges blocks 1 to lastAcked; returns the DATA
 // packet that came after them.
 static std::string DownloadUpTo(Peer& peer, const std::string& name, int lastAcked)
@@ -35,7 +29,7 @@ TEST(TimerTick, ResendsThreeTimesThenGivesUpAndLetsGo)
     ASSERT_EQ(BlockOf(block5), 5);
 
     for (int tick = 1; tick <= 24; ++tick) {
-        Tick(service);
+        service.Tick();
         auto sent = peer.Receive(0);
         if (tick % 6 || tick == 24) {
             EXPECT_FALSE(sent) << tick;
@@ -60,14 +54,14 @@ TEST(TimerTick, ResendsAreCountedOverWholeTransfer)
     service.PutFile(0, "f", RandomBytes(4 * 512, 8));
     Peer peer(service.port);
     DownloadUpTo(peer, "f", 0);
-    Tick(service, 6);
+    service.Tick(6);
     EXPECT_EQ(BlockOf(peer.Receive(0).value_or("")), 1);
     peer.Send(AckPacket(1));
     EXPECT_EQ(BlockOf(peer.Receive().value_or("")), 2);
-    Tick(service, 12);
+    service.Tick(12);
     EXPECT_EQ(peer.Drain(0).size(), 2u);
     EXPECT_EQ(service.status.Last(), "ReSent Block 2 [3 total errors]");
-    Tick(service, 6);
+    service.Tick(6);
     EXPECT_TRUE(peer.Drain(0).empty());
     EXPECT_EQ(service.status.Last(), "ReSent Block 2 fail");
 }
@@ -80,7 +74,7 @@ TEST(TimerTick, ResentFinalBlockEndsTransferWhenAcknowledged)
     Peer peer(service.port);
     const std::string last = DownloadUpTo(peer, "f", 1);
     ASSERT_EQ(last.size(), 4u + 188u);
-    Tick(service, 6);
+    service.Tick(6);
     EXPECT_EQ(peer.Receive(0), last);
     EXPECT_EQ(service.status.Last(), "ReSent Block 2 [1 total errors]");
     peer.Send(AckPacket(2));
@@ -102,12 +96,12 @@ TEST(TimerTick, SilentUploadIsReacknowledgedThreeTimesThenGivesUp)
         ASSERT_EQ(peer.Receive(), AckPacket(0));
         const std::uint16_t block = sendsData ? 1 : 0;
         if (sendsData) {
-            Tick(service, 4);
+            service.Tick(4);
             peer.Send(DataPacket(1, std::string(512, 'w')));
             ASSERT_EQ(peer.Receive(), AckPacket(1));
         }
         for (int tick = 1; tick <= 24; ++tick) {
-            Tick(service);
+            service.Tick();
             auto ack = peer.Receive(0);
             EXPECT_EQ(ack.has_value(), tick % 6 == 0 && tick < 24) << sendsData << " tick " << tick;
             if (ack) {
@@ -134,7 +128,7 @@ TEST(TimerTick, PausedUploadResumesAndCompletes)
     ASSERT_EQ(peer.Receive(), AckPacket(0));
     std::string sent;
     for (std::uint16_t block = 1; block <= 3; ++block) {
-        Tick(service, 12); // two reply timeouts: two re-acknowledgements
+        service.Tick(12); // two reply timeouts: two re-acknowledgements
         EXPECT_EQ(peer.Drain(0), std::vector<std::string>(2, AckPacket(block - 1)));
         const std::string data(block < 3 ? 512 : 7, static_cast<char>('a' + block));
         sent += data;
@@ -152,7 +146,7 @@ TEST(TimerTick, LifetimeEndsTransferEvenWhilePacketsFlow)
     Peer peer(service.port);
     std::uint16_t block = BlockOf(DownloadUpTo(peer, "f", 0));
     for (int tick = 1; tick < 3600; ++tick) {
-        Tick(service);
+        service.Tick();
         if (tick % 5 == 0) {
             peer.Send(AckPacket(block));
             block = BlockOf(peer.Receive().value_or(""));
@@ -160,7 +154,7 @@ TEST(TimerTick, LifetimeEndsTransferEvenWhilePacketsFlow)
     }
     EXPECT_EQ(block, 720);
     EXPECT_EQ(service.TableSize(), 1);
-    Tick(service);
+    service.Tick();
     EXPECT_EQ(service.status.Last(), "Aborted connection");
     EXPECT_EQ(service.TableSize(), 0);
     EXPECT_TRUE(peer.Drain(0).empty()); // nothing is sent to the peer
@@ -184,7 +178,7 @@ TEST(TimerTick, WalkAfterRemovalResumesBehindFirstRecord)
         for (int i = 0; i < c.expiring; ++i)
             expiring = expiring->next;
         expiring->lifetime = 1;
-        Tick(service);
+        service.Tick();
         std::vector<int> replyTimeouts;
         for (CTransfer* t = service.server.Head(); t; t = t->next)
             replyTimeouts.push_back(t->replyTimeout);
@@ -204,7 +198,7 @@ TEST(TimerTick, ResendAfterBlockCounterWrapsSendsRightBytes)
     ASSERT_EQ(BlockOf(wrapped), 0);
     EXPECT_EQ(wrapped.substr(4), bytes.substr((kBlocks - 1) * 512, 512));
 
-    Tick(service, 6);
+    service.Tick(6);
     EXPECT_EQ(peer.Receive(0), wrapped);
     peer.Send(AckPacket(0));
     auto last = peer.Receive();

@@ -3,6 +3,7 @@
 #include "support/ServiceHarness.h"
 
 #include "platform/NetTypes.h"
+#include "server/TransferTable.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -80,4 +81,32 @@ TEST(TransferTable, RecordKeepsRequestersAddressAndFreshCounters)
         EXPECT_EQ(ntohs(t->peer.sin_port), peer.Port());
         EXPECT_EQ(ntohl(t->peer.sin_addr.s_addr), INADDR_LOOPBACK);
     }
+}
+
+// Each peer finds its own record, also where the address of one and the port
+// of the other fill the same bits of a key that lets them overlap: as they
+// are stored, in network order, the first byte of the address (127 and 11
+// are odd, 10 is even) and the top bit of either byte of the port.
+TEST(TransferTable, PeersThatDifferInAnyBitFindTheirOwnRecords)
+{
+    const struct {
+        const char* address;
+        unsigned short port;
+    } peers[] = {
+        {"127.0.0.1", 0x1234}, {"127.0.0.1", 0x12b4}, {"127.0.0.1", 0x9234}, {"11.0.0.1", 0x1234},
+        {"10.0.0.1", 0x12b4},  {"10.0.0.1", 0x9234},  {"10.0.0.1", 0x1234},  {"10.0.0.2", 0x1234},
+    };
+    constexpr std::size_t kPeers = std::size(peers);
+    CTransfer records[kPeers];
+    CTransferIndex index;
+    for (std::size_t i = 0; i < kPeers; ++i) {
+        records[i].peer.sin_family = AF_INET;
+        records[i].peer.sin_port = htons(peers[i].port);
+        ASSERT_EQ(inet_pton(AF_INET, peers[i].address, &records[i].peer.sin_addr), 1);
+        index.Add(&records[i]);
+    }
+    for (std::size_t i = 0; i < kPeers; ++i)
+        EXPECT_EQ(index.FindRead(records[i].peer), &records[i]) << peers[i].address << ":" << peers[i].port;
+    for (CTransfer& record : records)
+        index.Remove(&record);
 }

@@ -62,15 +62,21 @@ TEST(WriteTransfer, ReplacesExistingFileWholeOnlyOnceComplete)
     reader.Send(AckPacket(1));
     EXPECT_EQ(ReadWholeFile(path), "previous content");
 
-    // The partial uploads are their owner's alone, and no request reaches them.
+    // The partial uploads are their owner's alone, and no request reaches
+    // them, nor one of their names folders down.
     const std::vector<std::string> entries = service.WriteDirEntries();
     ASSERT_EQ(entries.size(), 3u);
+    std::filesystem::create_directories(service.WritePath("a/b"));
     for (const std::string& temporary : {entries[0], entries[1]}) {
         EXPECT_TRUE(IsTemporaryUploadName(temporary)) << temporary;
-        reader.Send(RequestPacket(1, temporary));
-        EXPECT_EQ(reader.Receive(), ErrorPacket(1, "File not found")) << temporary;
-        reader.Send(RequestPacket(2, "\\" + temporary));
-        EXPECT_EQ(reader.Receive(), ErrorPacket(2, "Access violation")) << temporary;
+        WriteWholeFile(service.WritePath("a/b/" + temporary), "partial");
+        for (const std::string& asked : {temporary, "\\" + temporary, "a/b/" + temporary, "a\\b/" + temporary}) {
+            reader.Send(RequestPacket(1, asked));
+            EXPECT_EQ(reader.Receive(), ErrorPacket(1, "File not found")) << asked;
+            reader.Send(RequestPacket(2, asked));
+            EXPECT_EQ(reader.Receive(), ErrorPacket(2, "Access violation")) << asked;
+        }
+        EXPECT_EQ(ReadWholeFile(service.WritePath("a/b/" + temporary)), "partial");
     }
 
     // Two uploads of one name: each lands whole, the last to finish wins.
@@ -80,7 +86,7 @@ TEST(WriteTransfer, ReplacesExistingFileWholeOnlyOnceComplete)
     second.Send(DataPacket(2, "two"));
     EXPECT_EQ(second.Receive(), AckPacket(2));
     EXPECT_EQ(ReadWholeFile(path), std::string(512, '2') + "two");
-    EXPECT_EQ(service.WriteDirEntries(), std::vector<std::string>{"old"});
+    EXPECT_EQ(service.WriteDirEntries(), (std::vector<std::string>{"a", "old"}));
 }
 
 TEST(WriteTransfer, IgnoresRepeatedAndUnmatchedData)
@@ -117,14 +123,12 @@ TEST(WriteTransfer, TwoRequestsFromSamePeerTakeBlocksNewestFirst)
     ASSERT_EQ(peer.Receive(), AckPacket(0));
     peer.Send(DataPacket(1, std::string(512, 'n')));
     EXPECT_EQ(peer.Receive(), AckPacket(1));
-    peer.Send(DataPacket(1, std::string(512, 'o'))); // only the older one still expects 1
+    peer.Send(DataPacket(1, "o")); // only the older one still expects 1, and it ends first
     EXPECT_EQ(peer.Receive(), AckPacket(1));
-    peer.Send(DataPacket(2, "N"));
-    EXPECT_EQ(peer.Receive(), AckPacket(2));
-    peer.Send(DataPacket(2, "O"));
+    peer.Send(DataPacket(2, "N")); // the newer one outlives it
     EXPECT_EQ(peer.Receive(), AckPacket(2));
     EXPECT_EQ(ReadWholeFile(service.WritePath("newer")), std::string(512, 'n') + "N");
-    EXPECT_EQ(ReadWholeFile(service.WritePath("older")), std::string(512, 'o') + "O");
+    EXPECT_EQ(ReadWholeFile(service.WritePath("older")), "o");
 }
 
 TEST(WriteTransfer, BlockNumbersRollOverPast65535)

@@ -19,6 +19,24 @@ std::string RequestPacket(std::uint16_t opcode, const std::string& name, const s
     return Word(opcode) + name + std::string(1, '\0') + mode + std::string(1, '\0');
 }
 
+static std::string OptionStrings(const OptionList& options)
+{
+    std::string strings;
+    for (const auto& [name, value] : options)
+        strings += name + std::string(1, '\0') + value + std::string(1, '\0');
+    return strings;
+}
+
+std::string OptionsRequest(std::uint16_t opcode, const std::string& name, const OptionList& options)
+{
+    return RequestPacket(opcode, name) + OptionStrings(options);
+}
+
+std::string OptionsAckPacket(const OptionList& options)
+{
+    return Word(6) + OptionStrings(options);
+}
+
 std::string DataPacket(std::uint16_t block, const std::string& data)
 {
     return Word(3) + Word(block) + data;

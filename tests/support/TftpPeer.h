@@ -7,12 +7,18 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Runs the event loop for about ms milliseconds.
 void PumpEvents(int ms);
 
 std::string RequestPacket(std::uint16_t opcode, const std::string& name, const std::string& mode = "octet");
+// A request in octet mode that asks for options, or an option acknowledgement
+// that grants them: names and values in the order given.
+using OptionList = std::vector<std::pair<std::string, std::string>>;
+std::string OptionsRequest(std::uint16_t opcode, const std::string& name, const OptionList& options);
+std::string OptionsAckPacket(const OptionList& options);
 std::string DataPacket(std::uint16_t block, const std::string& data);
 std::string AckPacket(std::uint16_t block);
 std::string ErrorPacket(std::uint16_t code, const std::string& message);

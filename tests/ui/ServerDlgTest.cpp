@@ -96,10 +96,14 @@ TEST_F(ServerDlgTest, TheStatusLineTakesEveryTextAndShowsTheNewestSoonAfter)
 
     g_statusLine->SetWindowText("Unknown File a.bin");
     EXPECT_EQ(field->text(), "Unknown File a.bin") << "after a quiet spell a text shows at once";
+    int shown = 0;
+    const QMetaObject::Connection counter = QObject::connect(field, &QLineEdit::textChanged, [&] { ++shown; });
     for (int block = 1; block <= 100; ++block)
         g_statusLine->SetWindowText("Sending " + std::to_string(block) + " of 100");
     for (int block = 1; block <= 100; ++block)
         g_statusLine->SetWindowNumbers("Write Block %d %d bytes", block, 512);
+    QObject::disconnect(counter);
+    EXPECT_LT(shown, 10) << "a burst of 200 texts is shown at most every " << CStatusField::kRepaintMs << " ms";
     EXPECT_EQ(m_dlg.m_status.GetWindowText(), "Write Block 100 512 bytes");
     Pump(2 * CStatusField::kRepaintMs);
     EXPECT_EQ(field->text(), "Write Block 100 512 bytes");

@@ -1,12 +1,16 @@
 // Transfers through a lossy loopback device inside a private network
 // namespace: nftables drops every Nth datagram that the service sends, so the
 // loss is deterministic and each transfer needs a known number of resends.
+// And sends through a slow one, which fills the socket's send buffer.
 #include "support/ChildProcess.h"
 #include "support/Clients.h"
 #include "tests/server/support/ServiceHarness.h"
 
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace {
@@ -25,6 +29,18 @@ public:
                   QString::number(every), QString::number(every - 1), "drop"});
     }
     ~PacketLoss() { RunSetup("nft", {"delete", "table", "inet", "loss"}); }
+};
+
+// Holds what the loopback device is given and lets it go at a trickle while
+// it lives, as a slow link does: a sender's buffer fills within milliseconds.
+class SlowLoopback {
+public:
+    SlowLoopback()
+    {
+        RunSetup("tc",
+                 {"qdisc", "add", "dev", "lo", "root", "tbf", "rate", "100kbit", "burst", "1600", "limit", "10000000"});
+    }
+    ~SlowLoopback() { RunSetup("tc", {"qdisc", "del", "dev", "lo", "root"}); }
 };
 
 int CountTexts(const StatusRecorder& status, const std::string& prefix)
@@ -99,4 +115,31 @@ TEST_F(LossClients, FourthLossOfDownloadGivesUp)
     EXPECT_EQ(CountTexts(service.status, "ReSent Block 13 [3 total errors]"), 1);
     EXPECT_EQ(CountTexts(service.status, "ReSent Block 17 fail"), 1);
     EXPECT_EQ(service.TableSize(), 0); // given up and let go
+}
+
+// The one thread never waits for a slow link: once the socket's send buffer
+// is full, a send fails at once, and a queued datagram is dropped at once, as
+// a lost one would be.
+TEST_F(LossClients, AFullSendBufferFailsSendsAtOnce)
+{
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(9); // nobody reads there
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const std::string block = DataPacket(1, std::string(512, 'x'));
+    const int length = static_cast<int>(block.size());
+    SlowLoopback slow;
+    int sent = 0;
+    while (sent < 400
+           && service.server.SendTo(block.data(), length, reinterpret_cast<sockaddr*>(&to), sizeof to) == length)
+        ++sent;
+    EXPECT_TRUE(errno == EAGAIN || errno == EWOULDBLOCK) << std::strerror(errno);
+    EXPECT_LT(sent, 400) << "a full buffer makes a send fail";
+
+    const auto queuedAt = std::chrono::steady_clock::now();
+    for (int i = 0; i < 64; ++i)
+        service.server.QueueSendTo(block.data(), length, to);
+    service.server.SendQueued();
+    EXPECT_LT(std::chrono::steady_clock::now() - queuedAt, std::chrono::seconds(1))
+        << "a blocked send would wait for 64 datagrams to trickle out, about 3 s";
 }

@@ -93,6 +93,12 @@ void ServiceHarness::PutFile(int searchIndex, const std::string& name, const std
     WriteWholeFile(SearchDir(searchIndex) + "/" + name, bytes);
 }
 
+void ServiceHarness::Tick(int count)
+{
+    for (int i = 0; i < count; ++i)
+        server.OnTimerTick();
+}
+
 int ServiceHarness::TableSize() const
 {
     int size = 0;

@@ -54,6 +54,8 @@ public:
     std::vector<std::string> WriteDirEntries() const;
     void PutFile(int searchIndex, const std::string& name, const std::string& bytes);
     int TableSize() const;
+    // Runs the service's tick count times, as the timer would.
+    void Tick(int count = 1);
     // Serves a 2000-byte file "f" to count peers, one read transfer each,
     // every first block received; the last peer's transfer is the table's first.
     std::vector<std::unique_ptr<Peer>> StartReadTransfers(int count);
