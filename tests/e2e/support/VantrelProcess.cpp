@@ -11,7 +11,6 @@ namespace {
 
 constexpr int kStartMs = 30000;
 constexpr int kEndMs = 30000;
-constexpr int kClientMs = 60000;
 
 // Without XDG_RUNTIME_DIR, as a service manager or sudo starts it.
 QProcessEnvironment DisplayEnvironment(const QString& display)
@@ -118,12 +117,12 @@ bool WaitForUdpSockets(int port, int count, int timeoutMs)
     return true;
 }
 
-int RunClient(const QString& program, const QStringList& arguments)
+int RunClient(const QString& program, const QStringList& arguments, int timeoutMs)
 {
     QProcess client;
     client.setProcessChannelMode(QProcess::ForwardedChannels);
     client.start(program, arguments);
-    if (!client.waitForFinished(kClientMs)) {
+    if (!client.waitForFinished(timeoutMs)) {
         client.kill();
         client.waitForFinished();
         return -1;

@@ -37,5 +37,6 @@ private:
 int CountUdpSocketsOnPort(int port);
 // Waits until count sockets are bound to port; false after timeoutMs.
 bool WaitForUdpSockets(int port, int count, int timeoutMs);
-// Runs a client to its end; its exit code, or -1 when it did not finish.
-int RunClient(const QString& program, const QStringList& arguments);
+// Runs a client to its end, its output passed on; its exit code, or -1 when
+// it did not finish within timeoutMs.
+int RunClient(const QString& program, const QStringList& arguments, int timeoutMs = 60000);

@@ -65,7 +65,7 @@ void WriteFileBytes(const std::string& unixPath, const std::string& bytes)
 // Wine starts a program of the host when asked for its path as a Windows
 // path, but cannot wait for it: a shell runs the command and then writes its
 // exit status into a file, which this side waits for.
-int RunHostCommand(const std::string& command, const std::function<void()>& meanwhile)
+int RunHostCommand(const std::string& command, const std::function<void()>& meanwhile, DWORD timeoutMs)
 {
     static int runs = 0;
     const std::string statusFile = "/tmp/host-command-" + std::to_string(++runs);
@@ -79,12 +79,13 @@ int RunHostCommand(const std::string& command, const std::function<void()>& mean
     CloseHandle(process.hProcess);
     if (meanwhile)
         meanwhile();
-    for (int waited = 0; waited < 30000; waited += 10) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    do {
         const std::string status = ReadFileBytes(statusFile);
         if (!status.empty() && status != "<missing>" && status.back() == '\n')
             return std::stoi(status);
         Sleep(10);
-    }
+    } while (GetTickCount64() < deadline);
     return -1;
 }
 

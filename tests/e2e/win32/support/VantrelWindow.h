@@ -14,8 +14,8 @@ std::string WinePath(const std::string& unixPath);
 std::string ReadFileBytes(const std::string& unixPath);
 void WriteFileBytes(const std::string& unixPath, const std::string& bytes);
 // Runs a shell command of the host to its end, meanwhile running meanwhile;
-// its exit status, or -1 when it did not start or end in time.
-int RunHostCommand(const std::string& command, const std::function<void()>& meanwhile = {});
+// its exit status, or -1 when it did not start or end within timeoutMs.
+int RunHostCommand(const std::string& command, const std::function<void()>& meanwhile = {}, DWORD timeoutMs = 30000);
 
 // A window of another process, found by its caption among the top-level
 // windows of that process; null when none comes up within timeoutMs.
