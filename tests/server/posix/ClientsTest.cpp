@@ -3,12 +3,14 @@
 #include "support/Clients.h"
 #include "support/ChildProcess.h"
 #include "tests/server/support/ServiceHarness.h"
+#include "tests/server/support/StandardErrorCapture.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -120,6 +122,13 @@ TEST_F(Clients, NothingOutsideIsReachedAndAFailedUploadKeepsTheOldFile)
     EXPECT_TRUE(output.contains("Access violation")) << output.toStdString();
     RunProgram("tftp", tftp.put(Local("big"), "small/firmware"), kClientTimeoutMs, &output);
     EXPECT_TRUE(output.contains("Disk full")) << output.toStdString();
+    // An upload that announces its size is refused before any file is made;
+    // curl says so by its exit code for a full disk, 70.
+    const TftpClient& announcing = TftpClients()[3];
+    const std::string writeDir = std::exchange(service.writeDir, small.toStdString());
+    EXPECT_EQ(RunProgram("curl", announcing.put(Local("big"), "firmware"), kClientTimeoutMs, &output), 70);
+    EXPECT_EQ(service.status.Last(), "Disk Full for firmware");
+    service.writeDir = writeDir;
 
     EXPECT_EQ(ReadWholeFile(outside), "outside");
     EXPECT_EQ(ReadWholeFile(service.WritePath("small/firmware")), "old firmware");
@@ -187,6 +196,20 @@ TEST_F(Clients, RepliesLeaveFromTheAddressTheRequestWasSentTo)
             EXPECT_TRUE(ReadWholeFile(local.toStdString()) == bytes) << client.name.toStdString();
         }
     }
+    // Over the veth's Ethernet MTU no block is larger than one datagram carries.
+    StandardErrorCapture record;
+    const QString local = Local("largest");
+    QString output;
+    EXPECT_EQ(RunProgram("ip",
+                         inClient
+                             + QStringList{"curl", "-sS", "--tftp-blksize", "65464", "-o", local,
+                                           "tftp://10.77.0.2/addressed"},
+                         30000, &output),
+              0)
+        << output.toStdString();
+    EXPECT_TRUE(ReadWholeFile(local.toStdString()) == bytes);
+    EXPECT_EQ(record.Lines().front().substr(record.Lines().front().find('"')),
+              "\"addressed\" read request (tsize 3000, blksize 1468, timeout 6)");
     Nft({}, {"delete", "table", "inet", "firewall"});
     RunSetup("ip", {"netns", "del", "vantrel-client"});
 }
