@@ -29,7 +29,7 @@ public:
     // and interfaceIndex the index of the interface it came in through.
     // The datagrams waiting are taken off the socket in one call, as many as
     // a batch holds, and handed out one a call in the order they arrived; a
-    // datagram is kept in len bytes of the call that took its batch.
+    // datagram is measured against the len of the call that hands it out.
     int ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fromLen, int flags = 0, in_addr* local = nullptr,
                     unsigned* interfaceIndex = nullptr);
     // Has the event loop go on calling OnReceive for datagrams taken off the

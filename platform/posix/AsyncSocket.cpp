@@ -102,7 +102,7 @@ int CAsyncSocket::ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fro
                               unsigned* interfaceIndex)
 {
     if (m_socket < 0 || len < 0
-        || (!HasReceivedDatagrams() && !m_batches->received.Take(m_socket, len, flags | MSG_DONTWAIT)))
+        || (!HasReceivedDatagrams() && !m_batches->received.Take(m_socket, flags | MSG_DONTWAIT)))
         return -1;
     const ReceivedBatch::Datagram datagram = m_batches->received.Next();
     if (from && fromLen) {

@@ -31,13 +31,12 @@ void LeaveFrom(msghdr& message, char (&control)[kPacketInfoSpace], in_addr local
     reinterpret_cast<in_pktinfo*>(CMSG_DATA(c))->ipi_spec_dst = local;
 }
 
-void ReceivedBatch::Layout(int slotSize)
+void ReceivedBatch::Layout()
 {
-    m_slotSize = slotSize;
-    m_slots.assign(static_cast<std::size_t>(kDatagramBatch) * static_cast<std::size_t>(slotSize), '\0');
+    constexpr auto slot = static_cast<std::size_t>(kDatagramSlot);
+    m_slots.reset(new char[kDatagramBatch * slot]);
     for (int i = 0; i < kDatagramBatch; ++i) {
-        m_vectors[i] = {m_slots.data() + static_cast<std::size_t>(i) * static_cast<std::size_t>(slotSize),
-                        static_cast<std::size_t>(slotSize)};
+        m_vectors[i] = {m_slots.get() + static_cast<std::size_t>(i) * slot, slot};
         msghdr& message = m_headers[i].msg_hdr;
         message.msg_name = &m_sources[i];
         message.msg_iov = &m_vectors[i];
@@ -51,18 +50,18 @@ void ReceivedBatch::Layout(int slotSize)
 
 bool ReceivedBatch::WaitAndTake(int fd)
 {
-    return m_slotSize > 0 && Take(fd, m_slotSize, MSG_WAITFORONE);
+    return Take(fd, MSG_WAITFORONE);
 }
 
-bool ReceivedBatch::Take(int fd, int slotSize, int flags)
+bool ReceivedBatch::Take(int fd, int flags)
 {
     // The kernel changed these in the headers it filled in last time.
     for (int i = 0; i < m_count; ++i) {
         m_headers[i].msg_hdr.msg_namelen = sizeof m_sources[i];
         m_headers[i].msg_hdr.msg_controllen = kPacketInfoSpace;
     }
-    if (slotSize != m_slotSize)
-        Layout(slotSize);
+    if (!m_slots)
+        Layout();
     m_next = 0;
     // MSG_TRUNC has each length reported whole, so a datagram that did not
     // fit its slot is recognised and dropped rather than handled cut short.
@@ -79,7 +78,7 @@ ReceivedBatch::Datagram ReceivedBatch::Next()
     const std::size_t length = m_headers[i].msg_len;
     return {static_cast<const char*>(m_vectors[i].iov_base),
             length,
-            length <= static_cast<std::size_t>(m_slotSize) && !(message.msg_flags & MSG_TRUNC),
+            !(message.msg_flags & MSG_TRUNC),
             static_cast<const sockaddr*>(message.msg_name),
             message.msg_namelen,
             ArrivalOf(message)};

@@ -2,11 +2,15 @@
 // The batches behind CAsyncSocket: datagrams taken off a socket in one call
 // and handed out one by one, and datagrams queued to leave in one call.
 #include <cstddef>
+#include <memory>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <vector>
 
 constexpr int kDatagramBatch = 64;
+// Every datagram is taken whole, whatever the length its reader accepts: the
+// reader may accept longer ones by the time a datagram taken now is handed out.
+constexpr int kDatagramSlot = 65536;
 
 // Room for the control message that names a datagram's local address.
 constexpr std::size_t kPacketInfoSpace = CMSG_SPACE(sizeof(in_pktinfo));
@@ -27,18 +31,18 @@ public:
     struct Datagram {
         const char* bytes;
         std::size_t length; // the datagram's real length, kept or not
-        bool whole;         // false when it was longer than its slot
+        bool whole;         // false when the kernel cut it short
         const sockaddr* source;
         socklen_t sourceLength;
         Arrival arrival;
     };
 
-    // Takes the datagrams waiting on fd, as many as a batch holds, each kept
-    // in slotSize bytes; false when none was waiting or on an error.
-    bool Take(int fd, int slotSize, int flags);
+    // Takes the datagrams waiting on fd, as many as a batch holds; false
+    // when none was waiting or on an error.
+    bool Take(int fd, int flags);
     // Waits for a datagram on fd, which must be a blocking socket with a
-    // receive timeout, then takes it with those waiting behind it, in the
-    // slots of the last Take; false when none came in time.
+    // receive timeout, then takes it with those waiting behind it; false
+    // when none came in time.
     bool WaitAndTake(int fd);
     bool Empty() const { return m_next == m_count; }
     // How many datagrams Next has handed out so far.
@@ -47,10 +51,10 @@ public:
     Datagram Next();
 
 private:
-    void Layout(int slotSize);
+    void Layout();
 
-    std::vector<char> m_slots;
-    int m_slotSize = 0;
+    // Not filled with zeros: only the bytes the kernel writes are touched.
+    std::unique_ptr<char[]> m_slots;
     int m_count = 0;
     int m_next = 0;
     unsigned long long m_handedOut = 0;
