@@ -144,11 +144,6 @@ static bool IsBeneath(const std::string& path, const std::string& base)
     return path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0;
 }
 
-// NTDLL's listing of a directory by its handle, which these headers do not declare.
-extern "C" NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE, HANDLE, PIO_APC_ROUTINE, PVOID, PIO_STATUS_BLOCK, PVOID, ULONG,
-                                               FILE_INFORMATION_CLASS, BOOLEAN, PUNICODE_STRING, BOOLEAN);
-constexpr auto kFileIdBothDirectoryInformation = static_cast<FILE_INFORMATION_CLASS>(37);
-
 std::string LongNameIn(HANDLE directory, const std::string& asked)
 {
     const std::wstring name = WidenUtf8(asked);

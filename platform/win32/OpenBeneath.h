@@ -14,6 +14,11 @@
 #include <string_view>
 #include <winternl.h>
 
+// NTDLL's listing of a directory by its handle, which these headers do not declare.
+extern "C" NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE, HANDLE, PIO_APC_ROUTINE, PVOID, PIO_STATUS_BLOCK, PVOID, ULONG,
+                                               FILE_INFORMATION_CLASS, BOOLEAN, PUNICODE_STRING, BOOLEAN);
+constexpr auto kFileIdBothDirectoryInformation = static_cast<FILE_INFORMATION_CLASS>(37);
+
 // The final path of an open file or directory ("\\?\C:\..."), in UTF-8, as
 // the file system spells it; empty on failure.
 std::string FinalPathOf(HANDLE handle);

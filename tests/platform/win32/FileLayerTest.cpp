@@ -13,9 +13,34 @@
 #include <gtest/gtest.h>
 #include <string>
 
-namespace {
-
 namespace fs = std::filesystem;
+
+// While set, flushing a file to the disk fails, as on a failing disk.
+static bool g_failingFlush = false;
+// The flushes seen, and the temporary file that each found still in place.
+static std::vector<bool> g_flushesBeforeReplace;
+static fs::path g_flushedTemporary;
+
+static BOOL WINAPI FlushOrFail(HANDLE file)
+{
+    g_flushesBeforeReplace.push_back(fs::exists(g_flushedTemporary));
+    if (g_failingFlush) {
+        SetLastError(ERROR_IO_DEVICE);
+        return FALSE;
+    }
+    using Flush = BOOL(WINAPI*)(HANDLE);
+    static const auto real = reinterpret_cast<Flush>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "FlushFileBuffers")));
+    return real(file);
+}
+
+// A link-time seam: this program's import pointer of FlushFileBuffers stands
+// in for KERNEL32's, and every call of the program's code goes through it.
+extern "C" {
+BOOL(WINAPI* __imp_FlushFileBuffers)(HANDLE) = FlushOrFail;
+}
+
+namespace {
 
 // A directory of the test's own, with a directory beside it that names must
 // never reach.
@@ -258,11 +283,46 @@ TEST(FileLayer, LeftoverTemporaryFilesAreRemovedAndNamedInAnyCase)
     Folders folders;
     const std::string leftover = ".f.upload-0123456789abcdef";
     Put(folders.served / leftover, "partial");
+    Put(folders.served / "sub" / leftover, "partial");
     fs::create_directory(folders.served / ".d.upload-0123456789abcdef");
+    // Links that the sweep must not follow: one named as a temporary, one to
+    // a folder outside that holds one.
+    Put(folders.outside / leftover, "outside");
+    const std::string outside = UnixPath(folders.outside), served = UnixPath(folders.served);
+    ASSERT_EQ(RunLinux("ln -s " + outside + "/" + leftover + " " + served + "/sub/.l.upload-0123456789abcdef && ln -s "
+                           + outside + " " + served + "/linked",
+                       UnixPath(folders.base)),
+              0);
     EXPECT_TRUE(IsTemporaryUploadName(".F.UPLOAD-0123456789ABCDEF"));
     RemoveStaleUploads(folders.served.string());
     EXPECT_FALSE(fs::exists(folders.served / leftover));
+    EXPECT_FALSE(fs::exists(folders.served / "sub" / leftover));
     EXPECT_TRUE(fs::exists(folders.served / ".d.upload-0123456789abcdef")) << "a directory is left alone";
+    EXPECT_TRUE(fs::exists(folders.outside / leftover)) << "what links lead to is left alone";
+}
+
+TEST(FileLayer, AnUploadReachesTheDiskBeforeItReplacesItsTarget)
+{
+    Folders folders;
+    Put(folders.served / "sub" / "f", "old");
+    for (const bool failing : {true, false}) {
+        SCOPED_TRACE(failing ? "a flush that fails" : "a flush that succeeds");
+        UploadFile upload;
+        BeneathResult result = BeneathResult::Failed;
+        const FileId file = BeginUpload(folders.served.string(), "sub/f", &upload, &result);
+        ASSERT_NE(file, kNoFile);
+        g_flushedTemporary = folders.served / "sub" / upload.temporary;
+        g_flushesBeforeReplace.clear();
+        g_failingFlush = failing;
+        EXPECT_TRUE(WriteUpload(file, "new", 3));
+        EXPECT_EQ(CompleteUpload(&upload, file), !failing);
+        g_failingFlush = false;
+        DiscardUpload(&upload);
+        EXPECT_EQ(g_flushesBeforeReplace, std::vector<bool>{true});
+        std::ifstream target(folders.served / "sub" / "f");
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(target), {}), failing ? "old" : "new");
+        EXPECT_FALSE(fs::exists(g_flushedTemporary));
+    }
 }
 
 // A local user who may write in the served directory swaps a folder there
