@@ -181,6 +181,10 @@ TEST(FileLayer, NamesThatWindowsReadsAsSomethingElseAreRefused)
     ASSERT_EQ(RunLinux("cd " + unixSub + " && rm trail. 'blank '", unixSub), 0);
     EXPECT_EQ(OpenForRead(folders, "\xFF.txt"), BeneathResult::Missing) << "no file has a name that is not UTF-8";
     EXPECT_EQ(BeginAndDiscard(folders, "\xFF.txt"), BeneathResult::Outside) << "nor may one be written";
+    std::string longName = "a";
+    for (int i = 0; i < 110; ++i)
+        longName += "\xD0\x96";
+    EXPECT_EQ(BeginAndDiscard(folders, longName), BeneathResult::Opened) << "its temporary keeps whole characters";
     EXPECT_NE(OpenForRead(folders, "sub"), BeneathResult::Opened) << "a directory is no file to serve";
     EXPECT_EQ(BeginAndDiscard(folders, "sub"), BeneathResult::Failed) << "nor one to replace";
 }
@@ -191,10 +195,11 @@ TEST(FileLayer, LinksAreFollowedOnlyWhereTheyStayBeneathTheDirectory)
     Put(folders.outside / "secret", "secret");
     Put(folders.served / "sub" / "inside", "inside");
     // Siblings whose names begin with the served folder's, or differ from it
-    // only in case: a folder of its own on a file system that tells case.
-    const fs::path longer = folders.base / "served2", otherCase = folders.base / "SERVED";
+    // only in case (a folder of its own on a file system that tells case),
+    // reached by links to them and to a folder in them.
+    const fs::path longer = folders.base / "served2", otherCase = folders.base / "SERVED" / "inner";
     fs::create_directories(longer);
-    ASSERT_EQ(RunLinux("mkdir " + UnixPath(folders.base) + "/SERVED", UnixPath(folders.base)), 0);
+    ASSERT_EQ(RunLinux("mkdir -p " + UnixPath(folders.base) + "/SERVED/inner", UnixPath(folders.base)), 0);
     const struct {
         const char* link;
         fs::path target;
@@ -213,13 +218,13 @@ TEST(FileLayer, LinksAreFollowedOnlyWhereTheyStayBeneathTheDirectory)
         // Wine 8 answers success and makes nothing; Linux makes the link there.
         if (!fs::exists(path)) {
             const std::string target
-                = link.target == otherCase ? UnixPath(folders.base) + "/SERVED" : UnixPath(link.target);
+                = link.target == otherCase ? UnixPath(folders.base) + "/SERVED/inner" : UnixPath(link.target);
             ASSERT_EQ(RunLinux("ln -s " + target + " " + UnixPath(path), UnixPath(folders.base)), 0);
         }
         ASSERT_TRUE(fs::exists(path)) << link.link;
     }
     Put(longer / "secret", "secret");
-    ASSERT_EQ(RunLinux("echo secret >" + UnixPath(folders.base) + "/SERVED/secret", UnixPath(folders.base)), 0);
+    ASSERT_EQ(RunLinux("echo secret >" + UnixPath(folders.base) + "/SERVED/inner/secret", UnixPath(folders.base)), 0);
     for (const char* name : {"out", "outdir/secret", "longer/secret", "case/secret"}) {
         SCOPED_TRACE(name);
         EXPECT_EQ(OpenForRead(folders, name), BeneathResult::Outside);
