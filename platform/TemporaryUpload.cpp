@@ -17,8 +17,12 @@ std::string TemporaryUploadName(const std::string& target)
     char digits[kDigits + 1];
     std::random_device random;
     std::snprintf(digits, sizeof digits, "%08x%08x", random(), random());
+    // Cut where a character begins: on Windows the name must stay UTF-8.
+    std::size_t kept = std::min(target.size(), kKeptNameLength);
+    while (kept < target.size() && (static_cast<unsigned char>(target[kept]) & 0xC0) == 0x80)
+        --kept;
     std::string name(1, '.');
-    name.append(target, 0, kKeptNameLength);
+    name.append(target, 0, kept);
     name.append(kMarker);
     name.append(digits);
     return name;

@@ -18,11 +18,12 @@ bool IsTemporaryUploadName(const std::string& name);
 // is someone else's, and is never removed.
 bool IsTemporaryUploadNameAsMade(const std::string& name);
 
-// Removes the regular files named as temporary uploads in writeDir itself,
-// and writes one record line saying how many, if any. Only while no other
+// Removes the regular files named as temporary uploads beneath writeDir, in
+// its subfolders too but never through a link, and writes one record line
+// saying how many, if any. Only while no other
 // instance runs: its uploads in progress would go too.
 void RemoveStaleUploads(const std::string& writeDir);
 
-// The platform's part of it: removes the regular files of writeDir itself
-// named as temporary uploads, and says how many.
+// The platform's part of it: removes the regular files beneath writeDir named
+// as temporary uploads, and says how many.
 int RemoveTemporaryUploadFiles(const std::string& writeDir);

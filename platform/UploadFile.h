@@ -13,6 +13,9 @@ struct UploadFile {
     std::string temporary;      // the temporary file's name in it; empty once it replaced the target
     std::string target;
     unsigned mode = 0; // Linux: the permission bits the file gets when it replaces the target
+    // Set when the replace failed because the target is in use: a download
+    // holds it open where the system cannot replace such a file.
+    bool targetInUse = false;
 };
 
 // Creates the temporary file for name, relative and '/'-separated, beneath

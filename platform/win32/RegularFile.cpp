@@ -1,13 +1,14 @@
 #include "platform/RegularFile.h"
 
 #include "platform/win32/OpenBeneath.h"
+#include "platform/win32/WideText.h"
 
 // Shared for deletion, so that an upload can replace the file while this
 // download goes on with the old bytes. The type is checked on the open handle,
 // so nothing can swap it in between.
 static HANDLE OpenRegular(HANDLE directory, const std::string& name, long long* size, BeneathResult* result)
 {
-    const OpenMode mode{GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL};
+    const OpenMode mode{GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, FILE_OPEN, FILE_NON_DIRECTORY_FILE, 0};
     const HANDLE file = OpenBeneath(directory, name, mode, result);
     if (file == INVALID_HANDLE_VALUE)
         return file;
@@ -23,9 +24,16 @@ static HANDLE OpenRegular(HANDLE directory, const std::string& name, long long* 
     return file;
 }
 
+// A name whose bytes are not UTF-8 names no file that Windows can hold.
 FileId OpenRegularFileForRead(const std::string& directory, const std::string& name, long long* size,
                               BeneathResult* result)
 {
+    bool utf8 = false;
+    WidenUtf8(name, &utf8);
+    if (!utf8) {
+        *result = BeneathResult::Missing;
+        return kNoFile;
+    }
     const HANDLE held = OpenDirectoryHandle(directory, result);
     if (held == INVALID_HANDLE_VALUE)
         return kNoFile;

@@ -7,13 +7,15 @@
 #include "support/ServiceHarness.h"
 #include "support/StandardErrorCapture.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
-// A write directory as a killed run leaves it: the temporary files of two
-// unfinished uploads, beside names that only look like them.
+// A write directory as a killed run leaves it: the temporary files of four
+// unfinished uploads, two of them in subfolders, beside names that only look
+// like them, and links named as temporaries or leading to a folder outside.
 class LeftoverWriteDir {
 public:
     LeftoverWriteDir()
@@ -24,17 +26,33 @@ public:
                  "." + std::string(201, 'x') + ".upload-0123456789abcdef"})
             WriteWholeFile(Path() + "/" + name, "kept");
         std::filesystem::create_directory(m_dir.FilePath(".dir.upload-0123456789abcdef"));
+        std::filesystem::create_directories(m_dir.FilePath("sub/deeper"));
+        WriteWholeFile(OutsideFile(), "outside");
+        std::error_code noLinksHere; // wine makes none
+        std::filesystem::create_symlink(OutsideFile(), m_dir.FilePath(".l.upload-0123456789abcdef"), noLinksHere);
+        std::filesystem::create_directory_symlink(m_outside.Path(), m_dir.FilePath("linked"), noLinksHere);
         m_kept = Entries();
-        for (const char* name : {".boot.img.upload-0123456789abcdef", ".x.upload-fedcba9876543210"})
+        for (const char* name : {".boot.img.upload-0123456789abcdef", ".x.upload-fedcba9876543210",
+                                 "sub/.a.upload-0123456789abcdef", "sub/deeper/.b.upload-0123456789abcdef"})
             WriteWholeFile(Path() + "/" + name, "partial");
     }
     std::string Path() const { return m_dir.Path(); }
-    std::vector<std::string> Entries() const { return FolderEntries(m_dir.Path()); }
+    // Every name beneath the folder, links not followed.
+    std::vector<std::string> Entries() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(m_dir.Path()))
+            names.push_back(std::filesystem::relative(entry.path(), m_dir.Path()).generic_string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
     // The names that are not an upload's temporary file.
     const std::vector<std::string>& Kept() const { return m_kept; }
+    // A file outside, named as a temporary, which a link in the folder leads to.
+    std::string OutsideFile() const { return m_outside.FilePath(".x.upload-0123456789abcdef"); }
 
 private:
-    ScratchFolder m_dir;
+    ScratchFolder m_dir, m_outside;
     std::vector<std::string> m_kept;
 };
 
@@ -59,8 +77,9 @@ TEST(Start, RunningServiceIsNamedByGServerUntilDestroyed)
 
     // Once the port is bound, the temporary files are gone, and the record says so.
     EXPECT_EQ(leftovers.Entries(), leftovers.Kept());
+    EXPECT_EQ(ReadWholeFile(leftovers.OutsideFile()), "outside");
     EXPECT_EQ(record.Lines(),
-              std::vector<std::string>{"vantrel: removed 2 temporary file(s) of unfinished uploads from " + writeDir});
+              std::vector<std::string>{"vantrel: removed 4 temporary file(s) of unfinished uploads from " + writeDir});
 }
 
 TEST(Start, TakenPortIsReportedInBoxAndLeavesServiceInert)
