@@ -13,6 +13,9 @@ struct UploadFile {
     std::string temporary;      // the temporary file's name in it; empty once it replaced the target
     std::string target;
     unsigned mode = 0; // Linux: the permission bits the file gets when it replaces the target
+    // Windows: the replace failed because another program holds the target
+    // open (a download, where the rename cannot replace an open file).
+    bool targetInUse = false;
 };
 
 // Creates the temporary file for name, relative and '/'-separated, beneath
