@@ -1,10 +1,13 @@
 // The real vantrel.exe under wine, driven from outside as a user drives it:
-// its windows from their templates, the settings kept however it is closed,
-// both kinds of directory dialog, real clients of the host served while the
-// Status field follows, and a second instance refused the port.
+// its windows from their templates, the browse button's tooltip, the settings
+// kept however it is closed, both kinds of directory dialog, real clients of
+// the host served from folders in any script while the Status field follows
+// and while boxes and dialogs are open, and a second instance refused the
+// port.
 #include "tests/e2e/win32/support/VantrelWindow.h"
 #include "tests/e2e/win32/support/WindowPicture.h"
 
+#include "platform/win32/WideText.h"
 #include "res/ResourceIds.h"
 #include "settings/SettingsStore.h"
 #include "tests/settings/support/SettingsValues.h"
@@ -12,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -21,6 +26,9 @@ namespace {
 
 constexpr char kRoot[] = "/tmp/vantrel-e2e";
 constexpr char kBindFailure[] = "Unable to Bind socket. Is Vantrel already open? ";
+// Folders in Cyrillic, in fullwidth Latin letters and in CJK characters, none
+// of which an ANSI code page holds all of.
+constexpr const char* kWideFolders[] = {"Загрузки", "ｃｏｎｆｉｇ", "启动映像"};
 
 // Waits until check holds, as the window handles posted messages in its own time.
 bool Eventually(const std::function<bool()>& check)
@@ -52,6 +60,8 @@ protected:
     {
         for (const char* folder : {"", "/served", "/uploads", "/a", "/b", "/w"})
             CreateDirectoryA(WinePath(std::string(kRoot) + folder).c_str(), nullptr);
+        for (const char* folder : kWideFolders)
+            CreateDirectoryW(WidenUtf8(Dir(folder)).c_str(), nullptr);
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Corvane");
         UseWindowsVersion("win10");
     }
@@ -237,6 +247,10 @@ TEST_F(VantrelExeE2ETest, TheFolderBrowserOpensWithTheFieldsDirectorySelected)
     Provision({start, 0, 0, {}});
     VantrelWindow vantrel;
     ASSERT_TRUE(vantrel.Start());
+    const POINT button = CentreOf(vantrel.Item(IDC_BROWSE));
+    SetCursorPos(button.x, button.y);
+    EXPECT_NE(WaitForWindow(vantrel.ProcessId(), "Modify", 5000), nullptr) << "the tooltip of the resting mouse";
+    SetCursorPos(0, 0);
     Click(vantrel.Item(IDC_BROWSE));
     const HWND browser = WaitForWindow(vantrel.ProcessId(), "Browse for Folder");
     ASSERT_NE(browser, nullptr);
@@ -258,10 +272,12 @@ TEST_F(VantrelExeE2ETest, TheFolderBrowserOpensWithTheFieldsDirectorySelected)
     EXPECT_EQ(vantrel.WaitForExit(), 0);
 }
 
-// Real clients download and upload byte for byte. Then a scripted peer takes
-// a download's steps, each once the Status field shows the last: a real
-// client's pace leaves a step's text on screen for less time than a busy
-// machine may take to read it.
+// Real clients download and upload byte for byte, from and to folders named
+// in any script, which the window shows and the registry keeps as they are,
+// and go on being served while a message box, the About box or a chooser is
+// open. Then a scripted peer takes a download's steps, each once the Status
+// field shows the last: a real client's pace leaves a step's text on screen
+// for less time than a busy machine may take to read it.
 TEST_F(VantrelExeE2ETest, RealClientsDownloadAndUploadWhileTheStatusShowsEachStep)
 {
     std::string image(700 * 1024, '\0');
@@ -269,9 +285,18 @@ TEST_F(VantrelExeE2ETest, RealClientsDownloadAndUploadWhileTheStatusShowsEachSte
         image[i] = static_cast<char>((i * 7919) >> 5);
     WriteFileBytes(std::string(kRoot) + "/served/image.bin", image);
     WriteFileBytes(std::string(kRoot) + "/config.txt", "hostname lab-switch\r\n");
-    Provision({Dir("uploads"), 1, 0, {Dir("served")}});
+    const SettingsValues settings{Dir(kWideFolders[0]),
+                                  1,
+                                  0,
+                                  {Dir("served"), Dir(kWideFolders[1]), Dir(kWideFolders[2])}};
+    Provision(settings);
     VantrelWindow vantrel;
     ASSERT_TRUE(vantrel.Start());
+    EXPECT_EQ(vantrel.Text(IDC_WRITE_DIR), settings.writeDir);
+    std::vector<std::string> listed = vantrel.ListedItems(), searchDirs = settings.searchDirs;
+    std::sort(listed.begin(), listed.end());
+    std::sort(searchDirs.begin(), searchDirs.end());
+    EXPECT_EQ(listed, searchDirs);
 
     const std::string tftp = "/usr/bin/tftp -m binary 127.0.0.1 -c ";
     std::vector<std::string> seen;
@@ -281,7 +306,38 @@ TEST_F(VantrelExeE2ETest, RealClientsDownloadAndUploadWhileTheStatusShowsEachSte
     EXPECT_EQ(ReadFileBytes(std::string(kRoot) + "/fetched.bin"), image);
     EXPECT_EQ(seen.back(), "Finished");
     ASSERT_EQ(RunHostCommand(tftp + "put " + kRoot + "/config.txt config.txt"), 0);
-    EXPECT_EQ(ReadFileBytes(std::string(kRoot) + "/uploads/config.txt"), "hostname lab-switch\r\n");
+    EXPECT_EQ(ReadFileBytes(std::string(kRoot) + "/" + kWideFolders[0] + "/config.txt"), "hostname lab-switch\r\n");
+
+    for (const char* folder : kWideFolders) {
+        SCOPED_TRACE(folder);
+        const std::string name = std::string("in-") + folder;
+        WriteFileBytes(std::string(kRoot) + "/" + folder + "/" + name, name);
+        EXPECT_EQ(RunHostCommand(tftp + "get " + name + " " + kRoot + "/fetched-" + folder), 0);
+        EXPECT_EQ(ReadFileBytes(std::string(kRoot) + "/fetched-" + folder), name);
+    }
+
+    Peer boxRaiser(69);
+    const struct {
+        const char* caption;
+        std::function<void()> open;
+        int closeButton;
+    } modals[] = {
+        {"vantrel", [&] { boxRaiser.Send(std::string("\0\x07", 2)); }, IDOK},
+        {"About Vantrel", [&] { Click(vantrel.Item(IDC_ABOUT)); }, IDOK},
+        {"Browse for Folder", [&] { Click(vantrel.Item(IDC_ADD)); }, IDCANCEL},
+    };
+    for (const auto& modal : modals) {
+        SCOPED_TRACE(modal.caption);
+        modal.open();
+        const HWND window = WaitForWindow(vantrel.ProcessId(), modal.caption);
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(GetWindow(window, GW_OWNER), vantrel.Main()) << "owned by the main window";
+        std::remove((std::string(kRoot) + "/fetched.bin").c_str());
+        ASSERT_EQ(RunHostCommand(tftp + "get image.bin " + kRoot + "/fetched.bin"), 0);
+        EXPECT_EQ(ReadFileBytes(std::string(kRoot) + "/fetched.bin"), image);
+        Click(GetDlgItem(window, modal.closeButton));
+        EXPECT_TRUE(Eventually([&] { return !IsWindow(window) && IsWindowEnabled(vantrel.Main()); }));
+    }
 
     Peer peer(69);
     peer.Send(RequestPacket(1, "image.bin"));
@@ -300,6 +356,7 @@ TEST_F(VantrelExeE2ETest, RealClientsDownloadAndUploadWhileTheStatusShowsEachSte
     EXPECT_EQ(vantrel.WatchStatusUntil("Finished").back(), "Finished");
     Click(vantrel.Item(IDOK));
     EXPECT_EQ(vantrel.WaitForExit(), 0);
+    EXPECT_EQ(Stored(), settings) << "kept byte for byte";
 }
 
 TEST_F(VantrelExeE2ETest, ASecondInstanceSaysThePortIsTakenAndItsWindowRunsOn)
