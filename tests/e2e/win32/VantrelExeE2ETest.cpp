@@ -4,6 +4,7 @@
 // the host served from folders in any script while the Status field follows
 // and while boxes and dialogs are open, and a second instance refused the
 // port.
+#include "tests/e2e/win32/probe/SystemMenuProbe.h"
 #include "tests/e2e/win32/support/VantrelWindow.h"
 #include "tests/e2e/win32/support/WindowPicture.h"
 
@@ -52,6 +53,52 @@ bool CentredOver(HWND window, POINT centre)
 {
     const POINT own = CentreOf(window);
     return std::abs(own.x - centre.x) <= 2 && std::abs(own.y - centre.y) <= 2;
+}
+
+std::wstring g_probeReply;
+
+LRESULT CALLBACK ReceiveProbeReply(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != WM_COPYDATA)
+        return DefWindowProcW(window, message, wParam, lParam);
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    g_probeReply.assign(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
+    return TRUE;
+}
+
+// The entries of a window's system menu as "<id> <flags> <text>", read inside
+// its process by the probe hooked on its thread: another process cannot
+// read the menu.
+std::vector<std::string> SystemMenuEntries(HWND window)
+{
+    const HMODULE probe = LoadLibraryW(WidenUtf8(WinePath(VANTREL_SYSTEM_MENU_PROBE)).c_str());
+    const auto hook = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(probe, "SystemMenuProbe")));
+    WNDCLASSW replyClass = {};
+    replyClass.lpfnWndProc = ReceiveProbeReply;
+    replyClass.hInstance = GetModuleHandleW(nullptr);
+    replyClass.lpszClassName = L"VantrelProbeReply";
+    RegisterClassW(&replyClass);
+    const HWND reply = CreateWindowExW(0, replyClass.lpszClassName, L"", 0, 0, 0, 0, 0, nullptr, nullptr,
+                                       replyClass.hInstance, nullptr);
+    const HHOOK hooked
+        = hook ? SetWindowsHookExW(WH_CALLWNDPROC, hook, probe, GetWindowThreadProcessId(window, nullptr)) : nullptr;
+    g_probeReply.clear();
+    SendMessageTimeoutW(window, RegisterWindowMessageW(kSystemMenuProbe), 0, reinterpret_cast<LPARAM>(reply),
+                        SMTO_NORMAL, 5000, nullptr);
+    if (hooked)
+        UnhookWindowsHookEx(hooked);
+    DestroyWindow(reply);
+    FreeLibrary(probe);
+    std::vector<std::string> entries;
+    std::size_t start = 0;
+    for (std::size_t end; (end = g_probeReply.find(L'\n', start)) != std::wstring::npos; start = end + 1)
+        entries.push_back(NarrowToUtf8(g_probeReply.substr(start, end - start)));
+    return entries;
+}
+
+std::string MenuEntry(UINT id, UINT flags, const std::string& text)
+{
+    return std::to_string(id) + " " + std::to_string(flags) + " " + text;
 }
 
 class VantrelExeE2ETest : public testing::Test {
@@ -163,6 +210,19 @@ TEST_F(VantrelExeE2ETest, AboutBoxOpensFromItsButtonAndTheSystemMenuOverTheBlock
 {
     VantrelWindow vantrel;
     ASSERT_TRUE(vantrel.Start());
+    // The system's entries, then a separator and the program's About entry
+    // (command 16); wine puts an "About Wine" of its own between them.
+    std::vector<std::string> menu = SystemMenuEntries(vantrel.Main());
+    const auto wine = std::find(menu.begin(), menu.end(), MenuEntry(0xF141, 0, "&About Wine"));
+    if (wine != menu.end())
+        menu.erase(wine - 1, wine + 1);
+    const std::string separator = MenuEntry(0, MF_SEPARATOR | MF_DISABLED | MF_GRAYED, "");
+    EXPECT_EQ(menu,
+              (std::vector<std::string>{MenuEntry(SC_RESTORE, 0, "&Restore"), MenuEntry(SC_MOVE, 0, "&Move"),
+                                        MenuEntry(SC_SIZE, 0, "&Size"), MenuEntry(SC_MINIMIZE, 0, "Mi&nimize"),
+                                        MenuEntry(SC_MAXIMIZE, 0, "Ma&ximize"), separator,
+                                        MenuEntry(SC_CLOSE, MF_DEFAULT, "&Close\tAlt+F4"), separator,
+                                        MenuEntry(16, 0, "&About Vantrel...")}));
     const std::function<void()> opens[] = {
         [&] { Click(vantrel.Item(IDC_ABOUT)); },
         [&] { PostMessageA(vantrel.Main(), WM_SYSCOMMAND, 16, 0); },

@@ -123,13 +123,30 @@ std::vector<std::string> DocumentedRegCommands()
     return commands;
 }
 
-DWORD RunCommand(std::string command)
+// Wine fails CreateProcess with ERROR_INTERNAL_ERROR when the new process
+// ends before its start-up is done (its loader failed), which once stopped
+// the first reg.exe in some twenty runs of the suite: the command never ran,
+// so starting it again is what a user would do. reg.exe itself ends with 0
+// or 1, so a start that fails is said apart from the command's own failure.
+bool StartCommand(std::string command, PROCESS_INFORMATION* process)
 {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    for (int tries = 0; tries < 3; ++tries) {
+        if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, process))
+            return true;
+        if (GetLastError() != ERROR_INTERNAL_ERROR)
+            break;
+    }
+    ADD_FAILURE() << "could not start " << command << ": error " << GetLastError();
+    return false;
+}
+
+DWORD RunCommand(const std::string& command)
+{
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return GetLastError();
+    if (!StartCommand(command, &process))
+        return 1;
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD code = 1;
     GetExitCodeProcess(process.hProcess, &code);
