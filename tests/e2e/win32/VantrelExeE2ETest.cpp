@@ -4,7 +4,7 @@
 // the host served from folders in any script while the Status field follows
 // and while boxes and dialogs are open, and a second instance refused the
 // port.
-#include "tests/e2e/win32/probe/SystemMenuProbe.h"
+#include "tests/e2e/win32/probe/WindowProbe.h"
 #include "tests/e2e/win32/support/VantrelWindow.h"
 #include "tests/e2e/win32/support/WindowPicture.h"
 
@@ -66,13 +66,12 @@ LRESULT CALLBACK ReceiveProbeReply(HWND window, UINT message, WPARAM wParam, LPA
     return TRUE;
 }
 
-// The entries of a window's system menu as "<id> <flags> <text>", read inside
-// its process by the probe hooked on its thread: another process cannot
-// read the menu.
-std::vector<std::string> SystemMenuEntries(HWND window)
+// What the probe hooked on the window's thread answers to question, a line an
+// item: another process cannot read a window's menu or its controls' fonts.
+std::vector<std::string> AskProbe(HWND window, const wchar_t* question)
 {
-    const HMODULE probe = LoadLibraryW(WidenUtf8(WinePath(VANTREL_SYSTEM_MENU_PROBE)).c_str());
-    const auto hook = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(probe, "SystemMenuProbe")));
+    const HMODULE probe = LoadLibraryW(WidenUtf8(WinePath(VANTREL_WINDOW_PROBE)).c_str());
+    const auto hook = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(probe, "WindowProbe")));
     WNDCLASSW replyClass = {};
     replyClass.lpfnWndProc = ReceiveProbeReply;
     replyClass.hInstance = GetModuleHandleW(nullptr);
@@ -82,18 +81,18 @@ std::vector<std::string> SystemMenuEntries(HWND window)
                                        replyClass.hInstance, nullptr);
     const HHOOK hooked
         = hook ? SetWindowsHookExW(WH_CALLWNDPROC, hook, probe, GetWindowThreadProcessId(window, nullptr)) : nullptr;
-    g_probeReply.clear();
-    SendMessageTimeoutW(window, RegisterWindowMessageW(kSystemMenuProbe), 0, reinterpret_cast<LPARAM>(reply),
-                        SMTO_NORMAL, 5000, nullptr);
+    g_probeReply = L"no answer\n";
+    SendMessageTimeoutW(window, RegisterWindowMessageW(question), 0, reinterpret_cast<LPARAM>(reply), SMTO_NORMAL, 5000,
+                        nullptr);
     if (hooked)
         UnhookWindowsHookEx(hooked);
     DestroyWindow(reply);
     FreeLibrary(probe);
-    std::vector<std::string> entries;
+    std::vector<std::string> lines;
     std::size_t start = 0;
     for (std::size_t end; (end = g_probeReply.find(L'\n', start)) != std::wstring::npos; start = end + 1)
-        entries.push_back(NarrowToUtf8(g_probeReply.substr(start, end - start)));
-    return entries;
+        lines.push_back(NarrowToUtf8(g_probeReply.substr(start, end - start)));
+    return lines;
 }
 
 std::string MenuEntry(UINT id, UINT flags, const std::string& text)
@@ -147,6 +146,7 @@ protected:
             for (const int id : {stc1, lst2, cmb2, IDOK, IDCANCEL, pshHelp})
                 EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, id))) << id;
             EXPECT_EQ(TextOf(GetDlgItem(d, edt1)), "Junk");
+            EXPECT_EQ(AskProbe(d, kCaptionProbe), std::vector<std::string>{}) << "clipped captions";
         });
         if (!dialog)
             return;
@@ -210,9 +210,10 @@ TEST_F(VantrelExeE2ETest, AboutBoxOpensFromItsButtonAndTheSystemMenuOverTheBlock
 {
     VantrelWindow vantrel;
     ASSERT_TRUE(vantrel.Start());
+    EXPECT_EQ(AskProbe(vantrel.Main(), kCaptionProbe), std::vector<std::string>{}) << "clipped captions";
     // The system's entries, then a separator and the program's About entry
     // (command 16); wine puts an "About Wine" of its own between them.
-    std::vector<std::string> menu = SystemMenuEntries(vantrel.Main());
+    std::vector<std::string> menu = AskProbe(vantrel.Main(), kSystemMenuProbe);
     const auto wine = std::find(menu.begin(), menu.end(), MenuEntry(0xF141, 0, "&About Wine"));
     if (wine != menu.end())
         menu.erase(wine - 1, wine + 1);
@@ -235,6 +236,7 @@ TEST_F(VantrelExeE2ETest, AboutBoxOpensFromItsButtonAndTheSystemMenuOverTheBlock
             EXPECT_NE(SendMessageA(icon, STM_GETICON, 0, 0), 0) << "icon 128";
             EXPECT_FALSE(IsWindowEnabled(vantrel.Main()));
             EXPECT_TRUE(CentredOver(box, CentreOf(vantrel.Main())));
+            EXPECT_EQ(AskProbe(box, kCaptionProbe), std::vector<std::string>{}) << "clipped captions";
         });
         ASSERT_NE(about, nullptr);
         PostMessageA(GetDlgItem(about, IDOK), WM_KEYDOWN, VK_ESCAPE, 1);
