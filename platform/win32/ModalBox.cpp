@@ -34,6 +34,6 @@ int ShowModalBox(const std::string& text, const std::string& caption)
 {
     const HWND owner = OwnerOfBox();
     const UINT modality = owner ? MB_APPLMODAL : MB_TASKMODAL;
-    return MessageBoxW(owner, WidenUtf8(text).c_str(), WidenUtf8(caption).c_str(),
+    return MessageBoxW(owner, WidenForDisplay(text).c_str(), WidenForDisplay(caption).c_str(),
                        MB_OK | MB_ICONEXCLAMATION | modality);
 }

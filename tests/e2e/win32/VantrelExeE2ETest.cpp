@@ -401,6 +401,11 @@ TEST_F(VantrelExeE2ETest, RealClientsDownloadAndUploadWhileTheStatusShowsEachSte
         EXPECT_TRUE(Eventually([&] { return !IsWindow(window) && IsWindowEnabled(vantrel.Main()); }));
     }
 
+    // A name that is not UTF-8 is shown with U+FFFD for its stray byte.
+    const std::string unknown = "Unknown File caf\xEF\xBF\xBD.bin";
+    boxRaiser.Send(RequestPacket(1, "caf\xE9.bin"));
+    EXPECT_EQ(vantrel.WatchStatusUntil(unknown).back(), unknown);
+
     Peer peer(69);
     peer.Send(RequestPacket(1, "image.bin"));
     std::optional<std::string> data = peer.Receive();

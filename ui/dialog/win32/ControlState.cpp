@@ -15,7 +15,7 @@ std::string GetEditText(HWND edit)
 
 void SetEditText(HWND edit, const std::string& text)
 {
-    SetWindowTextW(edit, WidenUtf8(text).c_str());
+    SetWindowTextW(edit, WidenForDisplay(text).c_str());
 }
 
 bool IsCheckBox(HWND control)

@@ -35,7 +35,7 @@ bool CWnd::AcceptsWindow(HWND) const
 
 void CWnd::SetWindowText(const std::string& text)
 {
-    SetWindowTextW(m_hWnd, WidenUtf8(text).c_str());
+    SetWindowTextW(m_hWnd, WidenForDisplay(text).c_str());
 }
 
 std::string CWnd::GetWindowText() const
@@ -92,7 +92,7 @@ int CListBox::AddString(const std::string& text)
 {
     if (!m_hWnd)
         return LB_ERR;
-    const std::wstring item = WidenUtf8(text);
+    const std::wstring item = WidenForDisplay(text);
     return static_cast<int>(SendMessageW(m_hWnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str())));
 }
 
@@ -124,7 +124,7 @@ bool CListBox::AcceptsWindow(HWND hWnd) const
 
 BOOL CButton::Create(const std::string& caption, DWORD style, const RECT& rect, HWND parent, int id)
 {
-    HWND button = CreateWindowExW(0, L"BUTTON", WidenUtf8(caption).c_str(), style, rect.left, rect.top,
+    HWND button = CreateWindowExW(0, L"BUTTON", WidenForDisplay(caption).c_str(), style, rect.left, rect.top,
                                   rect.right - rect.left, rect.bottom - rect.top, parent,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), AfxGetResourceHandle(), nullptr);
     return button && Attach(button);

@@ -33,7 +33,7 @@ std::wstring PathOf(LPCITEMIDLIST chosen)
 BOOL BrowseForFolder(std::string& path, HWND owner, const std::string& title)
 {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const std::wstring start = WidenUtf8(path), instruction = WidenUtf8(title);
+    const std::wstring start = WidenUtf8(path), instruction = WidenForDisplay(title);
     wchar_t displayName[MAX_PATH] = L"";
     BROWSEINFOW browse = {};
     browse.hwndOwner = owner;

@@ -76,7 +76,7 @@ int RunLegacyDirDialog(HWND owner, const std::string& initialDir, const std::str
                        int& fileOffset)
 {
     CLegacyDirDialog hook;
-    const std::wstring start = WidenUtf8(initialDir), caption = WidenUtf8(title);
+    const std::wstring start = WidenUtf8(initialDir), caption = WidenForDisplay(title);
     wchar_t file[MAX_PATH] = L"";
     wchar_t fileTitle[64] = L"";
     OPENFILENAMEW dialog = {};

@@ -9,7 +9,7 @@ class CSystemMenuHandle : public CSystemMenu {
 public:
     BOOL AppendMenu(UINT flags, UINT_PTR id, const std::string& text) override
     {
-        const std::wstring item = WidenUtf8(text);
+        const std::wstring item = WidenForDisplay(text);
         return AppendMenuW(m_hMenu, flags, id, (flags & MF_SEPARATOR) ? nullptr : item.c_str());
     }
 
