@@ -128,14 +128,16 @@ void CTftpSocket::FinishWrite(CTransfer* t, std::uint16_t block)
 }
 
 // Never acknowledge what did not reach the disk. The temporary file goes with
-// the record; the target stays as it was.
+// the record; the target stays as it was. A target held open elsewhere is no
+// full disk: the client is told it may not replace it, the record says why.
 void CTftpSocket::FailWrite(CTransfer* t)
 {
     const std::uint16_t block = t->block;
     const sockaddr_in peer = t->peer;
     const in_addr local = t->local;
     const std::string name = t->name;
+    const bool inUse = t->upload.targetInUse;
     RemoveTransfer(t);
-    Refuse(kDiskFull, FormatText("Write Failed for Block %d", block), name, peer, local,
-           FormatText("failed at block %d", block));
+    Refuse(inUse ? kAccessViolation : kDiskFull, FormatText("Write Failed for Block %d", block), name, peer, local,
+           FormatText("failed at block %d", block) + (inUse ? ": the target is in use" : ""));
 }

@@ -2,15 +2,16 @@
 // Foundation Classes (MFC) do around an application object, here around
 // CServerApp. The command line is not used.
 #include "platform/MessageBox.h"
+#include "platform/win32/WideText.h"
 #include "ui/ServerApp.h"
 
 CServerApp theApp;
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    char path[MAX_PATH] = "";
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    AfxSetAppName(AppNameFromPath(std::string(path, length)));
+    wchar_t path[32768] = L"";
+    const DWORD length = GetModuleFileNameW(nullptr, path, 32768);
+    AfxSetAppName(AppNameFromPath(NarrowToUtf8(path, static_cast<int>(length))));
     theApp.InitInstance();
     return theApp.m_exitCode;
 }

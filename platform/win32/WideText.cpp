@@ -20,6 +20,17 @@ std::wstring WidenUtf8(const std::string& utf8, bool* valid)
     return text;
 }
 
+std::wstring WidenForDisplay(const std::string& text)
+{
+    if (text.empty())
+        return {};
+    const int length = static_cast<int>(text.size());
+    const int wide = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
+    std::wstring shown(static_cast<std::size_t>(wide > 0 ? wide : 0), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), length, shown.data(), wide);
+    return shown;
+}
+
 std::string NarrowToUtf8(const wchar_t* text, int length)
 {
     if (length == -1)

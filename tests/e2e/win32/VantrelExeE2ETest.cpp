@@ -1,10 +1,14 @@
 // The real vantrel.exe under wine, driven from outside as a user drives it:
-// its windows from their templates, the settings kept however it is closed,
-// both kinds of directory dialog, real clients of the host served while the
-// Status field follows, and a second instance refused the port.
+// its windows from their templates, the browse button's tooltip, the settings
+// kept however it is closed, both kinds of directory dialog, real clients of
+// the host served from folders in any script while the Status field follows
+// and while boxes and dialogs are open, and a second instance refused the
+// port.
+#include "tests/e2e/win32/probe/WindowProbe.h"
 #include "tests/e2e/win32/support/VantrelWindow.h"
 #include "tests/e2e/win32/support/WindowPicture.h"
 
+#include "platform/win32/WideText.h"
 #include "res/ResourceIds.h"
 #include "settings/SettingsStore.h"
 #include "tests/settings/support/SettingsValues.h"
@@ -12,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -21,6 +27,9 @@ namespace {
 
 constexpr char kRoot[] = "/tmp/vantrel-e2e";
 constexpr char kBindFailure[] = "Unable to Bind socket. Is Vantrel already open? ";
+// Folders in Cyrillic, in fullwidth Latin letters and in CJK characters, none
+// of which an ANSI code page holds all of.
+constexpr const char* kWideFolders[] = {"Загрузки", "ｃｏｎｆｉｇ", "启动映像"};
 
 // Waits until check holds, as the window handles posted messages in its own time.
 bool Eventually(const std::function<bool()>& check)
@@ -46,12 +55,59 @@ bool CentredOver(HWND window, POINT centre)
     return std::abs(own.x - centre.x) <= 2 && std::abs(own.y - centre.y) <= 2;
 }
 
+std::wstring g_probeReply;
+
+LRESULT CALLBACK ReceiveProbeReply(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != WM_COPYDATA)
+        return DefWindowProcW(window, message, wParam, lParam);
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    g_probeReply.assign(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
+    return TRUE;
+}
+
+// What the probe hooked on the window's thread answers to question, a line an
+// item: another process cannot read a window's menu or its controls' fonts.
+std::vector<std::string> AskProbe(HWND window, const wchar_t* question)
+{
+    const HMODULE probe = LoadLibraryW(WidenUtf8(WinePath(VANTREL_WINDOW_PROBE)).c_str());
+    const auto hook = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(probe, "WindowProbe")));
+    WNDCLASSW replyClass = {};
+    replyClass.lpfnWndProc = ReceiveProbeReply;
+    replyClass.hInstance = GetModuleHandleW(nullptr);
+    replyClass.lpszClassName = L"VantrelProbeReply";
+    RegisterClassW(&replyClass);
+    const HWND reply = CreateWindowExW(0, replyClass.lpszClassName, L"", 0, 0, 0, 0, 0, nullptr, nullptr,
+                                       replyClass.hInstance, nullptr);
+    const HHOOK hooked
+        = hook ? SetWindowsHookExW(WH_CALLWNDPROC, hook, probe, GetWindowThreadProcessId(window, nullptr)) : nullptr;
+    g_probeReply = L"no answer\n";
+    SendMessageTimeoutW(window, RegisterWindowMessageW(question), 0, reinterpret_cast<LPARAM>(reply), SMTO_NORMAL, 5000,
+                        nullptr);
+    if (hooked)
+        UnhookWindowsHookEx(hooked);
+    DestroyWindow(reply);
+    FreeLibrary(probe);
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = g_probeReply.find(L'\n', start)) != std::wstring::npos; start = end + 1)
+        lines.push_back(NarrowToUtf8(g_probeReply.substr(start, end - start)));
+    return lines;
+}
+
+std::string MenuEntry(UINT id, UINT flags, const std::string& text)
+{
+    return std::to_string(id) + " " + std::to_string(flags) + " " + text;
+}
+
 class VantrelExeE2ETest : public testing::Test {
 protected:
     void SetUp() override
     {
         for (const char* folder : {"", "/served", "/uploads", "/a", "/b", "/w"})
             CreateDirectoryA(WinePath(std::string(kRoot) + folder).c_str(), nullptr);
+        for (const char* folder : kWideFolders)
+            CreateDirectoryW(WidenUtf8(Dir(folder)).c_str(), nullptr);
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Corvane");
         UseWindowsVersion("win10");
     }
@@ -153,6 +209,20 @@ TEST_F(VantrelExeE2ETest, AboutBoxOpensFromItsButtonAndTheSystemMenuOverTheBlock
 {
     VantrelWindow vantrel;
     ASSERT_TRUE(vantrel.Start());
+    EXPECT_EQ(AskProbe(vantrel.Main(), kCaptionProbe), std::vector<std::string>{}) << "clipped captions";
+    // The system's entries, then a separator and the program's About entry
+    // (command 16); wine puts an "About Wine" of its own between them.
+    std::vector<std::string> menu = AskProbe(vantrel.Main(), kSystemMenuProbe);
+    const auto wine = std::find(menu.begin(), menu.end(), MenuEntry(0xF141, 0, "&About Wine"));
+    if (wine != menu.end())
+        menu.erase(wine - 1, wine + 1);
+    const std::string separator = MenuEntry(0, MF_SEPARATOR | MF_DISABLED | MF_GRAYED, "");
+    EXPECT_EQ(menu,
+              (std::vector<std::string>{MenuEntry(SC_RESTORE, 0, "&Restore"), MenuEntry(SC_MOVE, 0, "&Move"),
+                                        MenuEntry(SC_SIZE, 0, "&Size"), MenuEntry(SC_MINIMIZE, 0, "Mi&nimize"),
+                                        MenuEntry(SC_MAXIMIZE, 0, "Ma&ximize"), separator,
+                                        MenuEntry(SC_CLOSE, MF_DEFAULT, "&Close\tAlt+F4"), separator,
+                                        MenuEntry(16, 0, "&About Vantrel...")}));
     const std::function<void()> opens[] = {
         [&] { Click(vantrel.Item(IDC_ABOUT)); },
         [&] { PostMessageA(vantrel.Main(), WM_SYSCOMMAND, 16, 0); },
@@ -165,6 +235,7 @@ TEST_F(VantrelExeE2ETest, AboutBoxOpensFromItsButtonAndTheSystemMenuOverTheBlock
             EXPECT_NE(SendMessageA(icon, STM_GETICON, 0, 0), 0) << "icon 128";
             EXPECT_FALSE(IsWindowEnabled(vantrel.Main()));
             EXPECT_TRUE(CentredOver(box, CentreOf(vantrel.Main())));
+            EXPECT_EQ(AskProbe(box, kCaptionProbe), std::vector<std::string>{}) << "clipped captions";
         });
         ASSERT_NE(about, nullptr);
         PostMessageA(GetDlgItem(about, IDOK), WM_KEYDOWN, VK_ESCAPE, 1);
@@ -237,6 +308,10 @@ TEST_F(VantrelExeE2ETest, TheFolderBrowserOpensWithTheFieldsDirectorySelected)
     Provision({start, 0, 0, {}});
     VantrelWindow vantrel;
     ASSERT_TRUE(vantrel.Start());
+    const POINT button = CentreOf(vantrel.Item(IDC_BROWSE));
+    SetCursorPos(button.x, button.y);
+    EXPECT_NE(WaitForWindow(vantrel.ProcessId(), "Modify", 5000), nullptr) << "the tooltip of the resting mouse";
+    SetCursorPos(0, 0);
     Click(vantrel.Item(IDC_BROWSE));
     const HWND browser = WaitForWindow(vantrel.ProcessId(), "Browse for Folder");
     ASSERT_NE(browser, nullptr);
@@ -258,10 +333,12 @@ TEST_F(VantrelExeE2ETest, TheFolderBrowserOpensWithTheFieldsDirectorySelected)
     EXPECT_EQ(vantrel.WaitForExit(), 0);
 }
 
-// Real clients download and upload byte for byte. Then a scripted peer takes
-// a download's steps, each once the Status field shows the last: a real
-// client's pace leaves a step's text on screen for less time than a busy
-// machine may take to read it.
+// Real clients download and upload byte for byte, from and to folders named
+// in any script, which the window shows and the registry keeps as they are,
+// and go on being served while a message box, the About box or a chooser is
+// open. Then a scripted peer takes a download's steps, each once the Status
+// field shows the last: a real client's pace leaves a step's text on screen
+// for less time than a busy machine may take to read it.
 TEST_F(VantrelExeE2ETest, RealClientsDownloadAndUploadWhileTheStatusShowsEachStep)
 {
     std::string image(700 * 1024, '\0');
@@ -269,9 +346,18 @@ TEST_F(VantrelExeE2ETest, RealClientsDownloadAndUploadWhileTheStatusShowsEachSte
         image[i] = static_cast<char>((i * 7919) >> 5);
     WriteFileBytes(std::string(kRoot) + "/served/image.bin", image);
     WriteFileBytes(std::string(kRoot) + "/config.txt", "hostname lab-switch\r\n");
-    Provision({Dir("uploads"), 1, 0, {Dir("served")}});
+    const SettingsValues settings{Dir(kWideFolders[0]),
+                                  1,
+                                  0,
+                                  {Dir("served"), Dir(kWideFolders[0]), Dir(kWideFolders[1]), Dir(kWideFolders[2])}};
+    Provision(settings);
     VantrelWindow vantrel;
     ASSERT_TRUE(vantrel.Start());
+    EXPECT_EQ(vantrel.Text(IDC_WRITE_DIR), settings.writeDir);
+    std::vector<std::string> listed = vantrel.ListedItems(), searchDirs = settings.searchDirs;
+    std::sort(listed.begin(), listed.end());
+    std::sort(searchDirs.begin(), searchDirs.end());
+    EXPECT_EQ(listed, searchDirs);
 
     const std::string tftp = "/usr/bin/tftp -m binary 127.0.0.1 -c ";
     std::vector<std::string> seen;
@@ -281,7 +367,43 @@ TEST_F(VantrelExeE2ETest, RealClientsDownloadAndUploadWhileTheStatusShowsEachSte
     EXPECT_EQ(ReadFileBytes(std::string(kRoot) + "/fetched.bin"), image);
     EXPECT_EQ(seen.back(), "Finished");
     ASSERT_EQ(RunHostCommand(tftp + "put " + kRoot + "/config.txt config.txt"), 0);
-    EXPECT_EQ(ReadFileBytes(std::string(kRoot) + "/uploads/config.txt"), "hostname lab-switch\r\n");
+    EXPECT_EQ(ReadFileBytes(std::string(kRoot) + "/" + kWideFolders[0] + "/config.txt"), "hostname lab-switch\r\n");
+
+    for (std::size_t i = 0; i < std::size(kWideFolders); ++i) {
+        const std::string folder = kWideFolders[i], name = "in-" + std::to_string(i), served = "from " + folder;
+        SCOPED_TRACE(folder);
+        WriteFileBytes(std::string(kRoot) + "/" + folder + "/" + name, served);
+        EXPECT_EQ(RunHostCommand(tftp + "get " + name + " " + kRoot + "/" + name), 0);
+        EXPECT_EQ(ReadFileBytes(std::string(kRoot) + "/" + name), served);
+    }
+
+    Peer boxRaiser(69);
+    const struct {
+        const char* caption;
+        std::function<void()> open;
+        int closeButton;
+    } modals[] = {
+        {"vantrel", [&] { boxRaiser.Send(std::string("\0\x07", 2)); }, IDOK},
+        {"About Vantrel", [&] { Click(vantrel.Item(IDC_ABOUT)); }, IDOK},
+        {"Browse for Folder", [&] { Click(vantrel.Item(IDC_ADD)); }, IDCANCEL},
+    };
+    for (const auto& modal : modals) {
+        SCOPED_TRACE(modal.caption);
+        modal.open();
+        const HWND window = WaitForWindow(vantrel.ProcessId(), modal.caption);
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(GetWindow(window, GW_OWNER), vantrel.Main()) << "owned by the main window";
+        std::remove((std::string(kRoot) + "/fetched.bin").c_str());
+        ASSERT_EQ(RunHostCommand(tftp + "get image.bin " + kRoot + "/fetched.bin"), 0);
+        EXPECT_EQ(ReadFileBytes(std::string(kRoot) + "/fetched.bin"), image);
+        Click(GetDlgItem(window, modal.closeButton));
+        EXPECT_TRUE(Eventually([&] { return !IsWindow(window) && IsWindowEnabled(vantrel.Main()); }));
+    }
+
+    // A name that is not UTF-8 is shown with U+FFFD for its stray byte.
+    const std::string unknown = "Unknown File caf\xEF\xBF\xBD.bin";
+    boxRaiser.Send(RequestPacket(1, "caf\xE9.bin"));
+    EXPECT_EQ(vantrel.WatchStatusUntil(unknown).back(), unknown);
 
     Peer peer(69);
     peer.Send(RequestPacket(1, "image.bin"));
@@ -300,6 +422,7 @@ TEST_F(VantrelExeE2ETest, RealClientsDownloadAndUploadWhileTheStatusShowsEachSte
     EXPECT_EQ(vantrel.WatchStatusUntil("Finished").back(), "Finished");
     Click(vantrel.Item(IDOK));
     EXPECT_EQ(vantrel.WaitForExit(), 0);
+    EXPECT_EQ(Stored(), settings) << "kept byte for byte";
 }
 
 TEST_F(VantrelExeE2ETest, ASecondInstanceSaysThePortIsTakenAndItsWindowRunsOn)

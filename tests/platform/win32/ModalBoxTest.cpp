@@ -1,6 +1,6 @@
 // The real box on USER32: the program's name as caption, the text, the
-// exclamation icon and one OK button; while it is open every other window of
-// the thread is disabled, and timers go on being served.
+// exclamation icon and one OK button; it belongs to the main window, which is
+// disabled while it is open, and timers go on being served.
 #include "platform/MessageBox.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +13,7 @@ struct SeenBox {
     int buttons = 0;
     bool exclamation = false;
     bool mainWindowDisabled = false;
+    HWND owner = nullptr;
 };
 
 SeenBox g_seen;
@@ -49,12 +50,13 @@ void CALLBACK LookAtBoxAndClose(HWND, UINT, UINT_PTR id, DWORD)
     KillTimer(nullptr, id);
     EnumChildWindows(box, NoteControl, 0);
     g_seen.mainWindowDisabled = !IsWindowEnabled(g_mainWindow);
+    g_seen.owner = GetWindow(box, GW_OWNER);
     PostMessageA(box, WM_COMMAND, IDOK, 0);
 }
 
 } // namespace
 
-TEST(MessageBox, RealBoxIsTaskModalWithTheExclamationIconAndOneOkButton)
+TEST(MessageBox, RealBoxIsOwnedByTheMainWindowWithTheExclamationIconAndOneOkButton)
 {
     AfxSetAppName("vantrel");
     g_mainWindow = CreateWindowExA(0, "STATIC", "main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
@@ -67,6 +69,7 @@ TEST(MessageBox, RealBoxIsTaskModalWithTheExclamationIconAndOneOkButton)
     EXPECT_EQ(g_seen.buttons, 1);
     EXPECT_TRUE(g_seen.exclamation);
     EXPECT_TRUE(g_seen.mainWindowDisabled);
+    EXPECT_EQ(g_seen.owner, g_mainWindow) << "its own task bar button otherwise, and it could fall behind";
     EXPECT_TRUE(IsWindowEnabled(g_mainWindow)) << "enabled again once the box is closed";
     DestroyWindow(g_mainWindow);
 }

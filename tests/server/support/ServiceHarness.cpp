@@ -11,9 +11,16 @@
 
 namespace fs = std::filesystem;
 
+// Paths are UTF-8, as the program keeps them; on Windows a narrow path would
+// be taken in the ANSI code page.
+fs::path Utf8Path(const std::string& path)
+{
+    return fs::path(std::u8string(path.begin(), path.end()));
+}
+
 std::string ReadWholeFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(Utf8Path(path), std::ios::binary);
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
@@ -21,7 +28,7 @@ std::string ReadWholeFile(const std::string& path)
 
 void WriteWholeFile(const std::string& path, const std::string& bytes)
 {
-    std::ofstream(path, std::ios::binary) << bytes;
+    std::ofstream(Utf8Path(path), std::ios::binary) << bytes;
 }
 
 std::vector<std::string> FolderEntries(const std::string& path)

@@ -19,6 +19,7 @@ public:
     std::vector<std::string> texts;
 };
 
+// Paths in UTF-8.
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& bytes);
 // The names in a folder, sorted, hidden ones included.

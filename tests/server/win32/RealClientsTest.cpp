@@ -1,6 +1,7 @@
 // The service under wine, on port 69 of this test's own network, with its
 // settings read from wine's registry, against Linux's own TFTP clients:
 // tftp-hpa's tftp and curl, started from here as the Linux programs they are.
+#include "platform/win32/WideText.h"
 #include "settings/SettingsStore.h"
 #include "tests/server/support/ServiceHarness.h"
 #include "tests/support/win32/LinuxCommand.h"
@@ -16,19 +17,33 @@ namespace fs = std::filesystem;
 const fs::path kRoot = "Z:\\tmp\\clients";
 const std::string kUnixRoot = "/tmp/clients";
 
+// Folders whose names no ANSI code page holds all of: Cyrillic, fullwidth
+// Latin letters and CJK characters. Each is served, and the write directory is
+// the Cyrillic one.
+const std::vector<std::string> kWideFolders{"Загрузки", "ｃｏｎｆｉｇ", "启动映像"};
+
+std::string Folder(const std::string& name)
+{
+    return kRoot.string() + "\\" + name;
+}
+
 // Settings saved to the registry and read back into the fields that the
-// service on port 69 serves from, as the program loads them.
+// service on port 69 serves from, as the program loads them, unchanged.
 bool LoadSettingsThroughRegistry(ServiceHarness& service)
 {
     fs::remove_all(kRoot);
-    fs::create_directories(kRoot / "search");
-    fs::create_directories(kRoot / "write");
-    std::string writeDir = (kRoot / "write").string();
+    std::string writeDir = Folder(kWideFolders[0]);
     int enableWrite = 1, runMinimized = 0;
-    std::vector<std::string> searchDirs{(kRoot / "search").string()};
+    std::vector<std::string> searchDirs{Folder("search")};
+    for (const std::string& name : kWideFolders)
+        searchDirs.push_back(Folder(name));
+    for (const std::string& folder : searchDirs)
+        fs::create_directories(fs::path(WidenUtf8(folder)));
     WriteSettingsToRegistry({writeDir, enableWrite, runMinimized, searchDirs});
     service.searchDirs.clear();
-    return ReadSettingsFromRegistry({service.writeDir, service.enableWrite, runMinimized, service.searchDirs});
+    service.writeDir.clear();
+    return ReadSettingsFromRegistry({service.writeDir, service.enableWrite, runMinimized, service.searchDirs})
+        && service.writeDir == writeDir && service.searchDirs == searchDirs;
 }
 
 } // namespace
@@ -60,12 +75,22 @@ TEST(RealClients, DownloadsUploadsAndRefusalsWithAndWithoutOptions)
         command.replace(command.find('@'), 1, name);
         return RunLinux("cd " + kUnixRoot + " && " + command, kUnixRoot);
     };
+    // Uploads go to the first of the folders named in other scripts.
+    const std::string write = Folder(kWideFolders[0]) + "\\";
     for (const auto& client : clients) {
         const std::string local = "by-" + client.name, remote = client.name + "-up.bin";
         EXPECT_EQ(run(client.get, local), 0) << client.name;
         EXPECT_EQ(ReadWholeFile((kRoot / local).string()), served) << client.name;
         EXPECT_EQ(run(client.put, remote), 0) << client.name;
-        EXPECT_EQ(ReadWholeFile((kRoot / "write" / remote).string()), uploaded) << client.name;
+        EXPECT_EQ(ReadWholeFile(write + remote), uploaded) << client.name;
+    }
+
+    for (std::size_t i = 0; i < kWideFolders.size(); ++i) {
+        SCOPED_TRACE(kWideFolders[i]);
+        const std::string name = "in-" + std::to_string(i), bytes = "served from " + kWideFolders[i];
+        WriteWholeFile(Folder(kWideFolders[i]) + "\\" + name, bytes);
+        EXPECT_EQ(RunLinux(tftp + "get " + name + " " + kUnixRoot + "/" + name, kUnixRoot), 0);
+        EXPECT_EQ(ReadWholeFile((kRoot / name).string()), bytes);
     }
 
     // A link made on the Linux side, which leads out of the search directory.
@@ -75,5 +100,5 @@ TEST(RealClients, DownloadsUploadsAndRefusalsWithAndWithoutOptions)
 
     service.enableWrite = 0;
     EXPECT_NE(RunLinux("curl -sS -T " + kUnixRoot + "/up.bin tftp://127.0.0.1/refused.bin", kUnixRoot), 0);
-    EXPECT_FALSE(fs::exists(kRoot / "write" / "refused.bin"));
+    EXPECT_FALSE(fs::exists(fs::path(WidenUtf8(write + "refused.bin"))));
 }

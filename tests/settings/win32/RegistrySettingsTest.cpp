@@ -5,6 +5,7 @@
 #include "tests/settings/support/SettingsValues.h"
 
 #include "platform/Registry.h"
+#include "platform/win32/WideText.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -27,8 +28,7 @@ void PrintTo(const StoredValue& value, std::ostream* out)
     *out << value.name << " type " << value.type << ", " << value.data.size() << " bytes";
 }
 
-// The value's bytes as the registry keeps them: texts in UTF-16, which the
-// "A" functions convert from and to the system code page.
+// The value's bytes as the registry keeps them: texts in UTF-16.
 StoredValue Query(const char* name)
 {
     HKEY key = nullptr;
@@ -46,16 +46,13 @@ StoredValue Query(const char* name)
     return {name, type, data};
 }
 
-// An ASCII text as the registry keeps it: UTF-16, with a terminating NUL
-// unless it is empty. The settings count a text without its NUL, and
-// RegSetValueExA then counts the NUL that follows it in memory, as Windows NT
-// always has.
+// A UTF-8 text as the registry keeps it: UTF-16, with a terminating NUL
+// unless it is empty, as RegSetValueExA stores a text counted without its NUL.
 std::string Text(const std::string& text)
 {
-    std::string wide;
-    for (const char c : text)
-        wide += {c, '\0'};
-    return text.empty() ? wide : wide + std::string(2, '\0');
+    const std::wstring wide = WidenUtf8(text);
+    const std::string bytes(reinterpret_cast<const char*>(wide.c_str()), wide.size() * sizeof(wchar_t));
+    return text.empty() ? bytes : bytes + std::string(sizeof(wchar_t), '\0');
 }
 
 std::string Dword(DWORD number)
@@ -88,15 +85,18 @@ TEST(RegistrySettings, SavedSettingsAreTheSchemasValuesAndLoadBack)
     WriteSettingsToRegistry(first.Refs());
     EXPECT_EQ(Query("WriteDir"), (StoredValue{"WriteDir", REG_SZ, Text("")})) << "an empty text is a value of 0 bytes";
 
-    SettingsValues three{"C:\\incoming", 1, 0, {"C:\\boot", "D:\\config", "C:\\old"}};
+    // Folders in Cyrillic, in fullwidth letters and in CJK characters, none of
+    // which an ANSI code page holds all of, are kept byte for byte.
+    const std::string cyrillic = "C:\\Загрузки", fullwidth = "D:\\ｃｏｎｆｉｇ", cjk = "C:\\启动映像";
+    SettingsValues three{cyrillic, 1, 0, {"C:\\boot", fullwidth, "C:\\old"}};
     WriteSettingsToRegistry(three.Refs());
-    SettingsValues two{"C:\\incoming", 1, 1, {"C:\\boot", "D:\\config"}};
+    SettingsValues two{cyrillic, 1, 1, {cjk, fullwidth}};
     WriteSettingsToRegistry(two.Refs());
 
     const std::vector<StoredValue> expected{
-        {"WriteDir", REG_SZ, Text("C:\\incoming")}, {"EnableWrite", REG_DWORD, Dword(1)},
-        {"RunMinimized", REG_DWORD, Dword(1)},      {"ReadirCount", REG_DWORD, Dword(2)},
-        {"ReadirRoot-0", REG_SZ, Text("C:\\boot")}, {"ReadirRoot-1", REG_SZ, Text("D:\\config")},
+        {"WriteDir", REG_SZ, Text(cyrillic)},      {"EnableWrite", REG_DWORD, Dword(1)},
+        {"RunMinimized", REG_DWORD, Dword(1)},     {"ReadirCount", REG_DWORD, Dword(2)},
+        {"ReadirRoot-0", REG_SZ, Text(cjk)},       {"ReadirRoot-1", REG_SZ, Text(fullwidth)},
         {"ReadirRoot-2", REG_SZ, Text("C:\\old")},
     };
     for (const StoredValue& value : expected)
@@ -104,6 +104,10 @@ TEST(RegistrySettings, SavedSettingsAreTheSchemasValuesAndLoadBack)
     SettingsValues loaded;
     EXPECT_TRUE(ReadSettingsFromRegistry(loaded.Refs()));
     EXPECT_EQ(loaded, two);
+
+    SettingsValues broken{"C:\\in\xff", 0, 0, {}};
+    EXPECT_EQ(WriteSettingsToRegistry(broken.Refs()), ERROR_NO_UNICODE_TRANSLATION) << "a text that is not UTF-8";
+    EXPECT_EQ(Query("WriteDir"), (StoredValue{"WriteDir", REG_SZ, Text(cyrillic)}));
 }
 
 // The reg.exe commands of the store's README, so that what administrators are
@@ -119,13 +123,30 @@ std::vector<std::string> DocumentedRegCommands()
     return commands;
 }
 
-DWORD RunCommand(std::string command)
+// Wine fails CreateProcess with ERROR_INTERNAL_ERROR when the new process
+// ends before its start-up is done (its loader failed), which once stopped
+// the first reg.exe in some twenty runs of the suite: the command never ran,
+// so starting it again is what a user would do. reg.exe itself ends with 0
+// or 1, so a start that fails is said apart from the command's own failure.
+bool StartCommand(std::string command, PROCESS_INFORMATION* process)
 {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    for (int tries = 0; tries < 3; ++tries) {
+        if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, process))
+            return true;
+        if (GetLastError() != ERROR_INTERNAL_ERROR)
+            break;
+    }
+    ADD_FAILURE() << "could not start " << command << ": error " << GetLastError();
+    return false;
+}
+
+DWORD RunCommand(const std::string& command)
+{
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return GetLastError();
+    if (!StartCommand(command, &process))
+        return 1;
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD code = 1;
     GetExitCodeProcess(process.hProcess, &code);

@@ -1,5 +1,6 @@
 #include "ui/dialog/ControlState.h"
 
+#include "platform/win32/WideText.h"
 #include "ui/dialog/win32/WindowSupport.h"
 
 bool IsEditControl(HWND control)
@@ -14,22 +15,22 @@ std::string GetEditText(HWND edit)
 
 void SetEditText(HWND edit, const std::string& text)
 {
-    SetWindowTextA(edit, text.c_str());
+    SetWindowTextW(edit, WidenForDisplay(text).c_str());
 }
 
 bool IsCheckBox(HWND control)
 {
-    const LONG type = GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK;
+    const LONG type = GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK;
     return HasWindowClass(control, "Button")
         && (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE || type == BS_AUTO3STATE);
 }
 
 int GetCheck(HWND box)
 {
-    return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+    return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
 }
 
 void SetCheck(HWND box, int state)
 {
-    SendMessageA(box, BM_SETCHECK, state ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(box, BM_SETCHECK, state ? BST_CHECKED : BST_UNCHECKED, 0);
 }

@@ -1,5 +1,6 @@
 #include "ui/dialog/Controls.h"
 
+#include "platform/win32/WideText.h"
 #include "ui/dialog/ControlState.h"
 #include "ui/dialog/win32/WindowSupport.h"
 
@@ -34,7 +35,7 @@ bool CWnd::AcceptsWindow(HWND) const
 
 void CWnd::SetWindowText(const std::string& text)
 {
-    SetWindowTextA(m_hWnd, text.c_str());
+    SetWindowTextW(m_hWnd, WidenForDisplay(text).c_str());
 }
 
 std::string CWnd::GetWindowText() const
@@ -44,7 +45,7 @@ std::string CWnd::GetWindowText() const
 
 DWORD CWnd::GetStyle() const
 {
-    return static_cast<DWORD>(GetWindowLongA(m_hWnd, GWL_STYLE));
+    return static_cast<DWORD>(GetWindowLongW(m_hWnd, GWL_STYLE));
 }
 
 HWND CWnd::GetParent() const
@@ -62,22 +63,24 @@ RECT CWnd::GetRectInParent() const
 
 HFONT CWnd::GetFont(HWND hWnd)
 {
-    return reinterpret_cast<HFONT>(SendMessageA(hWnd, WM_GETFONT, 0, 0));
+    return reinterpret_cast<HFONT>(SendMessageW(hWnd, WM_GETFONT, 0, 0));
 }
 
 void CWnd::SetFont(HFONT font)
 {
-    SendMessageA(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    SendMessageW(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
 void CWnd::SetTimer(UINT_PTR id, UINT elapseMs)
 {
-    ::SetTimer(m_hWnd, id, elapseMs, nullptr);
+    if (::SetTimer(m_hWnd, id, elapseMs, nullptr))
+        CWndBinding::NoteTimer(m_hWnd, id, true);
 }
 
 void CWnd::KillTimer(UINT_PTR id)
 {
     ::KillTimer(m_hWnd, id);
+    CWndBinding::NoteTimer(m_hWnd, id, false);
 }
 
 bool CEdit::AcceptsWindow(HWND hWnd) const
@@ -89,28 +92,29 @@ int CListBox::AddString(const std::string& text)
 {
     if (!m_hWnd)
         return LB_ERR;
-    return static_cast<int>(SendMessageA(m_hWnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+    const std::wstring item = WidenForDisplay(text);
+    return static_cast<int>(SendMessageW(m_hWnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str())));
 }
 
 int CListBox::DeleteString(UINT index)
 {
-    return static_cast<int>(SendMessageA(m_hWnd, LB_DELETESTRING, index, 0));
+    return static_cast<int>(SendMessageW(m_hWnd, LB_DELETESTRING, index, 0));
 }
 
 int CListBox::GetCurSel() const
 {
-    return static_cast<int>(SendMessageA(m_hWnd, LB_GETCURSEL, 0, 0));
+    return static_cast<int>(SendMessageW(m_hWnd, LB_GETCURSEL, 0, 0));
 }
 
 void CListBox::GetText(int index, std::string& text) const
 {
-    const LRESULT length = SendMessageA(m_hWnd, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    const LRESULT length = SendMessageW(m_hWnd, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length == LB_ERR)
         return;
-    std::string item(static_cast<std::size_t>(length) + 1, '\0');
-    SendMessageA(m_hWnd, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(item.data()));
+    std::wstring item(static_cast<std::size_t>(length) + 1, L'\0');
+    SendMessageW(m_hWnd, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(item.data()));
     item.resize(static_cast<std::size_t>(length));
-    text = item;
+    text = NarrowToUtf8(item);
 }
 
 bool CListBox::AcceptsWindow(HWND hWnd) const
@@ -120,9 +124,9 @@ bool CListBox::AcceptsWindow(HWND hWnd) const
 
 BOOL CButton::Create(const std::string& caption, DWORD style, const RECT& rect, HWND parent, int id)
 {
-    HWND button = CreateWindowExA(0, "BUTTON", caption.c_str(), style, rect.left, rect.top, rect.right - rect.left,
-                                  rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                  AfxGetResourceHandle(), nullptr);
+    HWND button = CreateWindowExW(0, L"BUTTON", WidenForDisplay(caption).c_str(), style, rect.left, rect.top,
+                                  rect.right - rect.left, rect.bottom - rect.top, parent,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), AfxGetResourceHandle(), nullptr);
     return button && Attach(button);
 }
 

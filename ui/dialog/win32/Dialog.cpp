@@ -34,7 +34,7 @@ RECT WorkAreaOf(HWND hWnd)
 {
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof monitor;
-    GetMonitorInfoA(MonitorFromWindow(hWnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    GetMonitorInfoW(MonitorFromWindow(hWnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
     return monitor.rcWork;
 }
 
@@ -113,14 +113,14 @@ BOOL CDialogWindow::PreTranslate(const CDialog& dialog, MSG& message)
         if (hWnd == dialog.GetSafeHwnd())
             break;
     }
-    return IsDialogMessageA(dialog.GetSafeHwnd(), &message);
+    return IsDialogMessageW(dialog.GetSafeHwnd(), &message);
 }
 
 void CDialogWindow::RunModalLoop(CDialog& dialog)
 {
     MSG message;
     while (!dialog.m_ended) {
-        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got <= 0) {
             // WM_QUIT belongs to the outermost loop.
             if (got == 0)
@@ -129,7 +129,7 @@ void CDialogWindow::RunModalLoop(CDialog& dialog)
         }
         if (!PreTranslate(dialog, message)) {
             TranslateMessage(&message);
-            DispatchMessageA(&message);
+            DispatchMessageW(&message);
         }
     }
 }
@@ -175,7 +175,7 @@ BOOL CDialog::Create()
 BOOL CDialog::CreateAndInitialise()
 {
     m_ended = false;
-    const HWND hWnd = CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_templateId), OwnerOf(m_pParentWnd),
+    const HWND hWnd = CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_templateId), OwnerOf(m_pParentWnd),
                                          &CDialogWindow::DialogProc, reinterpret_cast<LPARAM>(this));
     return hWnd && !m_ended;
 }
@@ -187,7 +187,7 @@ void CDialog::EndDialog(int result)
     m_result = result;
     m_ended = true;
     if (GetSafeHwnd())
-        PostMessageA(GetSafeHwnd(), WM_NULL, 0, 0);
+        PostMessageW(GetSafeHwnd(), WM_NULL, 0, 0);
 }
 
 BOOL CDialog::DestroyWindow()
@@ -202,7 +202,7 @@ HWND CDialog::GetDlgItem(int id) const
 
 void CDialog::OnSysCommand(UINT id)
 {
-    DefWindowProcA(GetSafeHwnd(), WM_SYSCOMMAND, id, g_sysCommandPosition);
+    DefWindowProcW(GetSafeHwnd(), WM_SYSCOMMAND, id, g_sysCommandPosition);
 }
 
 void CDialog::ShowWindow(int command)
@@ -217,7 +217,7 @@ BOOL CDialog::IsIconic() const
 
 void CDialog::SetIcon(HICON icon, int kind)
 {
-    SendMessageA(GetSafeHwnd(), WM_SETICON, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(icon));
+    SendMessageW(GetSafeHwnd(), WM_SETICON, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(icon));
 }
 
 namespace {
@@ -231,7 +231,7 @@ BOOL CALLBACK EndDialogAbove(HWND hWnd, LPARAM mainWindow)
     if (auto* dialog = dynamic_cast<CDialog*>(CWndBinding::Find(hWnd)))
         dialog->EndDialog(IDCANCEL);
     else if (HasWindowClass(hWnd, "#32770"))
-        PostMessageA(hWnd, WM_CLOSE, 0, 0);
+        PostMessageW(hWnd, WM_CLOSE, 0, 0);
     return TRUE;
 }
 

@@ -5,5 +5,5 @@
 // The system keeps an icon loaded this way for the process.
 HICON AfxLoadIcon(int iconId)
 {
-    return LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(iconId));
+    return LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(iconId));
 }

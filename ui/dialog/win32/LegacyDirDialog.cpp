@@ -1,6 +1,7 @@
 #include "ui/dialog/LegacyDirDialog.h"
 
 #include "platform/WinVersion.h"
+#include "platform/win32/WideText.h"
 #include "res/ResourceIds.h"
 #include "ui/dialog/win32/WindowSupport.h"
 
@@ -8,7 +9,7 @@
 
 namespace {
 
-constexpr char kHookProperty[] = "VantrelLegacyDirDialog";
+constexpr wchar_t kHookProperty[] = L"VantrelLegacyDirDialog";
 
 // The hook's side of the old-style save dialog: once the common dialog has
 // filled its controls, everything that concerns files is hidden, the hidden
@@ -28,11 +29,11 @@ private:
 UINT_PTR CALLBACK CLegacyDirDialog::Hook(HWND dialog, UINT message, WPARAM, LPARAM lParam)
 {
     if (message == WM_INITDIALOG) {
-        auto* self = reinterpret_cast<CLegacyDirDialog*>(reinterpret_cast<OPENFILENAMEA*>(lParam)->lCustData);
-        SetPropA(dialog, kHookProperty, self);
+        auto* self = reinterpret_cast<CLegacyDirDialog*>(reinterpret_cast<OPENFILENAMEW*>(lParam)->lCustData);
+        SetPropW(dialog, kHookProperty, self);
         return self->OnInitDialog(dialog);
     }
-    auto* self = static_cast<CLegacyDirDialog*>(GetPropA(dialog, kHookProperty));
+    auto* self = static_cast<CLegacyDirDialog*>(GetPropW(dialog, kHookProperty));
     if (!self)
         return FALSE;
     if (message == WM_PAINT) {
@@ -40,7 +41,7 @@ UINT_PTR CALLBACK CLegacyDirDialog::Hook(HWND dialog, UINT message, WPARAM, LPAR
         return TRUE;
     }
     if (message == WM_NCDESTROY)
-        RemovePropA(dialog, kHookProperty);
+        RemovePropW(dialog, kHookProperty);
     return FALSE;
 }
 
@@ -48,7 +49,7 @@ BOOL CLegacyDirDialog::OnInitDialog(HWND dialog)
 {
     for (const int id : {stc2, stc3, edt1, lst1, cmb1})
         ShowWindow(GetDlgItem(dialog, id), SW_HIDE);
-    SetDlgItemTextA(dialog, edt1, "Junk");
+    SetDlgItemTextW(dialog, edt1, L"Junk");
     SetFocus(GetDlgItem(dialog, lst2));
     m_bFirstPaint = TRUE;
     return FALSE;
@@ -62,39 +63,41 @@ void CLegacyDirDialog::OnPaint(HWND dialog)
     if (!m_bFirstPaint)
         return;
     m_bFirstPaint = FALSE;
-    SendDlgItemMessageA(dialog, lst2, LB_SETCURSEL, 0, 0);
+    SendDlgItemMessageW(dialog, lst2, LB_SETCURSEL, 0, 0);
 }
 
 } // namespace
 
 // The save form of the dialog from the program's template 1536, never the
 // Explorer style. Help is offered on Windows older than 4.0, as the program
-// handles the Help command.
+// handles the Help command. The offset of the file's name counts the bytes of
+// the UTF-8 full name handed back.
 int RunLegacyDirDialog(HWND owner, const std::string& initialDir, const std::string& title, std::string& fullName,
                        int& fileOffset)
 {
     CLegacyDirDialog hook;
-    char file[MAX_PATH] = "";
-    char fileTitle[64] = "";
-    OPENFILENAMEA dialog = {};
+    const std::wstring start = WidenUtf8(initialDir), caption = WidenForDisplay(title);
+    wchar_t file[MAX_PATH] = L"";
+    wchar_t fileTitle[64] = L"";
+    OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = TopLevelOf(owner);
     dialog.hInstance = AfxGetResourceHandle();
     dialog.lpstrFile = file;
-    dialog.nMaxFile = sizeof file;
+    dialog.nMaxFile = MAX_PATH;
     dialog.lpstrFileTitle = fileTitle;
-    dialog.nMaxFileTitle = sizeof fileTitle;
-    dialog.lpstrInitialDir = initialDir.c_str();
-    dialog.lpstrTitle = title.c_str();
+    dialog.nMaxFileTitle = 64;
+    dialog.lpstrInitialDir = start.c_str();
+    dialog.lpstrTitle = caption.c_str();
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_ENABLETEMPLATE | OFN_ENABLEHOOK | OFN_ENABLESIZING;
     if (LOBYTE(GetVersion()) < 4)
         dialog.Flags |= OFN_SHOWHELP;
     dialog.lCustData = reinterpret_cast<LPARAM>(&hook);
     dialog.lpfnHook = &CLegacyDirDialog::Hook;
-    dialog.lpTemplateName = MAKEINTRESOURCEA(IDD_LEGACY_DIR_DIALOG);
-    if (!GetSaveFileNameA(&dialog))
+    dialog.lpTemplateName = MAKEINTRESOURCEW(IDD_LEGACY_DIR_DIALOG);
+    if (!GetSaveFileNameW(&dialog))
         return IDCANCEL;
-    fullName = file;
-    fileOffset = dialog.nFileOffset;
+    fullName = NarrowToUtf8(file);
+    fileOffset = static_cast<int>(NarrowToUtf8(file, dialog.nFileOffset).size());
     return IDOK;
 }

@@ -1,5 +1,6 @@
 #include "ui/dialog/SystemMenu.h"
 
+#include "platform/win32/WideText.h"
 #include "ui/dialog/Dialog.h"
 
 namespace {
@@ -8,7 +9,8 @@ class CSystemMenuHandle : public CSystemMenu {
 public:
     BOOL AppendMenu(UINT flags, UINT_PTR id, const std::string& text) override
     {
-        return AppendMenuA(m_hMenu, flags, id, (flags & MF_SEPARATOR) ? nullptr : text.c_str());
+        const std::wstring item = WidenForDisplay(text);
+        return AppendMenuW(m_hMenu, flags, id, (flags & MF_SEPARATOR) ? nullptr : item.c_str());
     }
 
     HMENU m_hMenu = nullptr;

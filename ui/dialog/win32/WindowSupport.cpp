@@ -1,12 +1,16 @@
 #include "ui/dialog/win32/WindowSupport.h"
 
+#include "platform/win32/WideText.h"
+
+#include <set>
 #include <unordered_map>
 
 namespace {
 
 struct Binding {
     CWnd* wnd;
-    WNDPROC superProc; // null for a dialog, which keeps its own procedure
+    WNDPROC superProc;         // null for a dialog, which keeps its own procedure
+    std::set<UINT_PTR> timers; // the wrapper's own; the control's own timers are the control's
 };
 
 std::unordered_map<HWND, Binding>& Bindings()
@@ -22,8 +26,8 @@ void CWndBinding::Bind(CWnd* wnd, HWND hWnd, bool subclass)
     WNDPROC superProc = nullptr;
     if (subclass)
         superProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWndBinding::WindowProc)));
-    Bindings()[hWnd] = {wnd, superProc};
+            SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWndBinding::WindowProc)));
+    Bindings()[hWnd] = {wnd, superProc, {}};
     wnd->m_hWnd = hWnd;
 }
 
@@ -36,6 +40,17 @@ void CWndBinding::Unbind(HWND hWnd)
     Bindings().erase(found);
 }
 
+void CWndBinding::NoteTimer(HWND hWnd, UINT_PTR id, bool running)
+{
+    const auto found = Bindings().find(hWnd);
+    if (found == Bindings().end())
+        return;
+    if (running)
+        found->second.timers.insert(id);
+    else
+        found->second.timers.erase(id);
+}
+
 CWnd* CWndBinding::Find(HWND hWnd)
 {
     const auto found = Bindings().find(hWnd);
@@ -46,13 +61,13 @@ LRESULT CALLBACK CWndBinding::WindowProc(HWND hWnd, UINT message, WPARAM wParam,
 {
     const auto found = Bindings().find(hWnd);
     if (found == Bindings().end())
-        return DefWindowProcA(hWnd, message, wParam, lParam);
-    const Binding binding = found->second;
-    if (message == WM_TIMER && lParam == 0) {
-        binding.wnd->OnTimer(wParam);
+        return DefWindowProcW(hWnd, message, wParam, lParam);
+    if (message == WM_TIMER && lParam == 0 && found->second.timers.count(wParam)) {
+        found->second.wnd->OnTimer(wParam);
         return 0;
     }
-    const LRESULT result = CallWindowProcA(binding.superProc, hWnd, message, wParam, lParam);
+    const WNDPROC superProc = found->second.superProc;
+    const LRESULT result = CallWindowProcW(superProc, hWnd, message, wParam, lParam);
     if (message == WM_NCDESTROY)
         Unbind(hWnd);
     return result;
@@ -60,25 +75,25 @@ LRESULT CALLBACK CWndBinding::WindowProc(HWND hWnd, UINT message, WPARAM wParam,
 
 HINSTANCE AfxGetResourceHandle()
 {
-    return GetModuleHandleA(nullptr);
+    return GetModuleHandleW(nullptr);
 }
 
 HWND TopLevelOf(HWND hWnd)
 {
-    while (hWnd && (GetWindowLongA(hWnd, GWL_STYLE) & WS_CHILD))
+    while (hWnd && (GetWindowLongW(hWnd, GWL_STYLE) & WS_CHILD))
         hWnd = GetParent(hWnd);
     return hWnd;
 }
 
 bool HasWindowClass(HWND hWnd, const char* windowClass)
 {
-    char name[32] = "";
-    return IsWindow(hWnd) && GetClassNameA(hWnd, name, sizeof name) && lstrcmpiA(name, windowClass) == 0;
+    wchar_t name[32] = L"";
+    return IsWindow(hWnd) && GetClassNameW(hWnd, name, 32) && lstrcmpiW(name, WidenUtf8(windowClass).c_str()) == 0;
 }
 
 std::string WindowText(HWND hWnd)
 {
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(hWnd)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(hWnd, text.data(), static_cast<int>(text.size()))));
-    return text;
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hWnd)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(hWnd, text.data(), static_cast<int>(text.size()))));
+    return NarrowToUtf8(text);
 }

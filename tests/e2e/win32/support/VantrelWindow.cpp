@@ -1,7 +1,9 @@
 #include "tests/e2e/win32/support/VantrelWindow.h"
 
+#include "platform/win32/WideText.h"
 #include "res/ResourceIds.h"
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -49,9 +51,14 @@ std::string WinePath(const std::string& unixPath)
     return path;
 }
 
+std::filesystem::path WidePath(const std::string& unixPath)
+{
+    return std::filesystem::path(WidenUtf8(WinePath(unixPath)));
+}
+
 std::string ReadFileBytes(const std::string& unixPath)
 {
-    std::ifstream file(WinePath(unixPath), std::ios::binary);
+    std::ifstream file(WidePath(unixPath), std::ios::binary);
     std::ostringstream bytes;
     bytes << file.rdbuf();
     return file ? bytes.str() : "<missing>";
@@ -59,7 +66,7 @@ std::string ReadFileBytes(const std::string& unixPath)
 
 void WriteFileBytes(const std::string& unixPath, const std::string& bytes)
 {
-    std::ofstream(WinePath(unixPath), std::ios::binary) << bytes;
+    std::ofstream(WidePath(unixPath), std::ios::binary) << bytes;
 }
 
 // Wine starts a program of the host when asked for its path as a Windows
@@ -70,10 +77,11 @@ int RunHostCommand(const std::string& command, const std::function<void()>& mean
     static int runs = 0;
     const std::string statusFile = "/tmp/host-command-" + std::to_string(++runs);
     std::string line = "Z:\\bin\\sh -c \"" + command + "; echo $? > " + statusFile + "\"";
-    STARTUPINFOA startup = {};
+    std::wstring wideLine = WidenUtf8(line);
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    if (!CreateProcessW(nullptr, wideLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return -1;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
@@ -104,9 +112,9 @@ HWND WaitForWindow(DWORD processId, const char* caption, DWORD timeoutMs)
 
 std::string TextOf(HWND window)
 {
-    char text[1024] = "";
-    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
+    wchar_t text[1024] = L"";
+    SendMessageW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+    return NarrowToUtf8(text);
 }
 
 HWND ChildWithText(HWND parent, const std::string& text)
@@ -175,9 +183,7 @@ std::vector<std::string> VantrelWindow::ListedItems() const
     for (int i = 0; i < count; ++i) {
         wchar_t item[1024] = L"";
         SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
-        char text[1024] = "";
-        WideCharToMultiByte(CP_ACP, 0, item, -1, text, sizeof text, nullptr, nullptr);
-        items.push_back(text);
+        items.push_back(NarrowToUtf8(item));
     }
     return items;
 }

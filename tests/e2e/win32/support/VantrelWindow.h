@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-// A path of this machine as Windows programs under wine name it.
+// A path of this machine as Windows programs under wine name it. Paths and
+// texts are UTF-8 here, as in the program.
 std::string WinePath(const std::string& unixPath);
 std::string ReadFileBytes(const std::string& unixPath);
 void WriteFileBytes(const std::string& unixPath, const std::string& bytes);
