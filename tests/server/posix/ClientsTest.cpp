@@ -200,12 +200,12 @@ TEST_F(Clients, RepliesLeaveFromTheAddressTheRequestWasSentTo)
     StandardErrorCapture record;
     const QString local = Local("largest");
     QString output;
-    EXPECT_EQ(RunProgram("ip",
-                         inClient
-                             + QStringList{"curl", "-sS", "--tftp-blksize", "65464", "-o", local,
-                                           "tftp://10.77.0.2/addressed"},
-                         30000, &output),
-              0)
+    EXPECT_EQ(
+        RunProgram(
+            "ip",
+            inClient + QStringList{"curl", "-sS", "--tftp-blksize", "65464", "-o", local, "tftp://10.77.0.2/addressed"},
+            30000, &output),
+        0)
         << output.toStdString();
     EXPECT_TRUE(ReadWholeFile(local.toStdString()) == bytes);
     EXPECT_EQ(record.Lines().front().substr(record.Lines().front().find('"')),
