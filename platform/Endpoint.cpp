@@ -113,6 +113,20 @@ Endpoint EndpointAccess::From(const sockaddr* from, socklen_t length, const in6_
     return e;
 }
 
+Endpoint EndpointAccess::FromText(const char* address, unsigned short port)
+{
+    Endpoint e;
+    in_addr plain{};
+    in6_addr full{};
+    if (inet_pton(AF_INET, address, &plain) == 1)
+        full = MappedIPv4(plain);
+    else if (inet_pton(AF_INET6, address, &full) != 1)
+        return e;
+    FromIn6(full, e.m_peer);
+    e.m_port = port;
+    return e;
+}
+
 sockaddr_in6 EndpointAccess::PeerAsIPv6(const Endpoint& e)
 {
     sockaddr_in6 address{};

@@ -10,6 +10,9 @@ struct EndpointAccess {
     // interface with this index.
     static Endpoint From(const sockaddr* from, socklen_t length, const in6_addr& local = {},
                          unsigned interfaceIndex = 0);
+    // The endpoint of a peer given as text (IPv4 or IPv6, without scope);
+    // an empty endpoint for text that is neither.
+    static Endpoint FromText(const char* address, unsigned short port);
     // The peer as an IPv6 socket address, an IPv4 peer mapped.
     static sockaddr_in6 PeerAsIPv6(const Endpoint& e);
     // The peer as an IPv4 socket address; false for a peer of IPv6 only.
