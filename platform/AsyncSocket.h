@@ -8,7 +8,14 @@
 
 #include <memory>
 
-#ifndef _WIN32
+#ifdef _WIN32
+// Create's two names from Windows Sockets 2, so that the service's code
+// needs none of the socket headers; defined token for token as <winsock2.h>
+// defines them, so that a file that includes it too sees the same macros.
+#define SOCK_DGRAM 2
+#define FD_READ_BIT 0
+#define FD_READ (1 << FD_READ_BIT)
+#else
 constexpr long FD_READ = 0x01;
 #endif
 

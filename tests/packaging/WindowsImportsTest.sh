@@ -4,8 +4,8 @@
 # linked in statically.
 # Usage: WindowsImportsTest.sh <build folder>
 set -eu
-allowed=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll gdiplus.dll kernel32.dll ktmw32.dll msvcrt.dll ntdll.dll ole32.dll "
-allowed="$allowed shell32.dll user32.dll ws2_32.dll "
+allowed=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll gdiplus.dll iphlpapi.dll kernel32.dll ktmw32.dll msvcrt.dll ntdll.dll "
+allowed="$allowed ole32.dll shell32.dll user32.dll ws2_32.dll "
 found=0
 status=0
 # The wine prefixes of the test runs hold wine's own programs.
