@@ -52,7 +52,7 @@ CTransfer* CTftpSocket::AddTransfer(bool isWrite, const std::string& name, const
     t->block = isWrite ? 0 : 1;
     t->isWrite = isWrite ? 1 : 0;
     t->peer = ReplyEndpointFor(source);
-    
+
     t->name = name;
     t->started = MonotonicSeconds();
     t->next = m_head;
@@ -238,8 +238,8 @@ void CTftpSocket::SendAck(std::uint16_t block, const Endpoint& to)
     Send(packet, ComposeAck(packet, block), to);
 }
 
-void CTftpSocket::Refuse(const TftpError& error, const std::string& text, const std::string& name,
-                         const Endpoint& to, const std::string& outcome)
+void CTftpSocket::Refuse(const TftpError& error, const std::string& text, const std::string& name, const Endpoint& to,
+                         const std::string& outcome)
 {
     char packet[64];
     Send(packet, ComposeError(packet, sizeof packet, error), to);

@@ -69,7 +69,8 @@ private:
     void SendAck(std::uint16_t block, const Endpoint& to);
     // Sends the ERROR packet, shows the text on the status line and records
     // the outcome ("refused" or "failed ...") with the error's message.
-    void Refuse(const TftpError& error, const std::string& text, const std::string& name, const Endpoint& to, const std::string& outcome = "refused");
+    void Refuse(const TftpError& error, const std::string& text, const std::string& name, const Endpoint& to,
+                const std::string& outcome = "refused");
     // A modal box, or the status line while too many boxes are open already;
     // the text is recorded as "message: <text>".
     void ShowMessage(const std::string& text);

@@ -1,7 +1,7 @@
 #include "platform/AsyncSocket.h"
 
-#include "platform/posix/DatagramBatch.h"
 #include "platform/SocketAddress.h"
+#include "platform/posix/DatagramBatch.h"
 
 #include <QEvent>
 #include <QSocketNotifier>
@@ -52,7 +52,10 @@ private:
 
 // The socket and its batches. The batches live while the socket is open.
 struct CAsyncSocket::Impl {
-    explicit Impl(CAsyncSocket* owner) : owner(owner) {}
+    explicit Impl(CAsyncSocket* owner)
+        : owner(owner)
+    {
+    }
 
     // Datagrams taken off the socket that ReceiveFrom has not handed out yet.
     bool HasReceivedDatagrams() const { return batches && !batches->received.Empty(); }
@@ -60,7 +63,10 @@ struct CAsyncSocket::Impl {
     void DispatchBatch();
 
     struct Batches {
-        explicit Batches(SocketFamily family) : queued(family) {}
+        explicit Batches(SocketFamily family)
+            : queued(family)
+        {
+        }
         ReceivedBatch received;
         SendQueue queued;
         bool reposted = false;            // a call of DispatchReceived is posted to the loop

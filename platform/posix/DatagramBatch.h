@@ -31,7 +31,10 @@ Arrival ArrivalOf(msghdr& message);
 // datagrams leave from.
 class SocketFamily {
 public:
-    explicit SocketFamily(bool ipv6) : m_ipv6(ipv6) {}
+    explicit SocketFamily(bool ipv6)
+        : m_ipv6(ipv6)
+    {
+    }
     bool IPv6() const { return m_ipv6; }
     // Fills address with to's peer; its length, or 0 when this socket cannot
     // reach it (an IPv6 peer from an IPv4 socket).
@@ -85,7 +88,10 @@ private:
 
 class SendQueue {
 public:
-    explicit SendQueue(SocketFamily family) : m_family(family) {}
+    explicit SendQueue(SocketFamily family)
+        : m_family(family)
+    {
+    }
     // Queues a datagram for to; one this socket cannot reach is dropped.
     void Add(const void* bytes, int length, const Endpoint& to);
     bool Full() const { return m_count == kDatagramBatch; }

@@ -75,8 +75,8 @@ Endpoint PeerAddress(int index)
     static const struct {
         const char* address;
         std::uint16_t port;
-    } peers[kPeers] = {{"127.0.0.1", 1000},   {"127.0.0.1", 1001}, {"10.0.0.2", 1000},    {"10.0.0.2", 69},
-                       {"::1", 1000},         {"::1", 1001},       {"2001:db8::2", 1000}, {"::a00:2", 1000}};
+    } peers[kPeers] = {{"127.0.0.1", 1000}, {"127.0.0.1", 1001}, {"10.0.0.2", 1000},    {"10.0.0.2", 69},
+                       {"::1", 1000},       {"::1", 1001},       {"2001:db8::2", 1000}, {"::a00:2", 1000}};
     return EndpointAccess::FromText(peers[index].address, peers[index].port);
 }
 
@@ -153,7 +153,8 @@ private:
         if (header < kFirstTickRecord) {
             const std::uint16_t length = m_input.Word() % (kMaxFuzzDatagram + 1);
             const std::string bytes = m_input.Take(length);
-            QueueDatagram(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), PeerAddress(header % kPeers));
+            QueueDatagram(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
+                          PeerAddress(header % kPeers));
             m_server.OnReceive(0);
             return;
         }

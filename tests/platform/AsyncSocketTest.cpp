@@ -207,8 +207,7 @@ TEST(AsyncSocket, RepliesLeaveFromTheAddressTheDatagramWasSentTo)
         Endpoint from;
         ASSERT_TRUE(PumpUntil([&] { return server.ReceiveFrom(buffer, sizeof buffer, &from) == 3; })) << asked;
         const in6_addr local = EndpointAccess::Local(from);
-        EXPECT_EQ(UnmappedIPv4(local).s_addr, UnmappedIPv4(EndpointAccess::PeerAsIPv6(to).sin6_addr).s_addr)
-            << asked;
+        EXPECT_EQ(UnmappedIPv4(local).s_addr, UnmappedIPv4(EndpointAccess::PeerAsIPv6(to).sin6_addr).s_addr) << asked;
 
         server.SendTo("reply", 5, server.ReplyEndpointFor(from));
         Endpoint replier;

@@ -229,9 +229,9 @@ TEST_F(Clients, RepliesLeaveFromTheAddressTheRequestWasSentTo)
         << output.toStdString();
     EXPECT_TRUE(ReadWholeFile(local.toStdString()) == bytes);
     const std::string request = record.Lines().at(record.Lines().size() - 2);
-    EXPECT_EQ(request.substr(request.find('"')), overIPv6
-                  ? "\"addressed\" read request (tsize 3000, blksize 1448, timeout 6)"
-                  : "\"addressed\" read request (tsize 3000, blksize 1468, timeout 6)");
+    EXPECT_EQ(request.substr(request.find('"')),
+              overIPv6 ? "\"addressed\" read request (tsize 3000, blksize 1448, timeout 6)"
+                       : "\"addressed\" read request (tsize 3000, blksize 1468, timeout 6)");
     Nft({}, {"delete", "table", "inet", "firewall"});
     RunSetup("ip", {"netns", "del", "vantrel-client"});
 }
