@@ -1,7 +1,8 @@
 // Machines boot from the network off the real program: a UEFI machine and a
 // BIOS one under QEMU take their boot loader, its module and its
 // configuration from vantrel over TFTP (tests/e2e/support/network-boot), as
-// on a technician's bench, without a single message box.
+// on a technician's bench, without a single message box; the UEFI machine
+// over IPv6 too.
 #include "support/StoreFile.h"
 #include "support/VantrelProcess.h"
 
@@ -10,13 +11,19 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <string>
 
 namespace {
 
 // A boot takes well under a minute under TCG; a busy machine may take three.
 constexpr int kBootMs = 200000;
 
-class NetworkBoot : public testing::TestWithParam<const char*> { };
+struct Boot {
+    const char* firmware;
+    const char* family;
+};
+
+class NetworkBoot : public testing::TestWithParam<Boot> { };
 
 TEST_P(NetworkBoot, TheMachineReadsItsBootLoadersConfigurationWithoutAMessageBox)
 {
@@ -28,11 +35,17 @@ TEST_P(NetworkBoot, TheMachineReadsItsBootLoadersConfigurationWithoutAMessageBox
     VantrelProcess vantrel;
     ASSERT_NE(vantrel.StartServing(), 0);
 
-    EXPECT_EQ(RunClient(VANTREL_SOURCE_DIR "/tests/e2e/support/network-boot", {GetParam(), served.path()}, kBootMs), 0);
+    EXPECT_EQ(RunClient(VANTREL_SOURCE_DIR "/tests/e2e/support/network-boot",
+                        {GetParam().firmware, served.path(), GetParam().family}, kBootMs),
+              0);
     EXPECT_TRUE(vantrel.EndWith(SIGTERM));
     EXPECT_EQ(vantrel.Output().find(" message: "), std::string::npos) << vantrel.Output();
 }
 
-INSTANTIATE_TEST_SUITE_P(Firmware, NetworkBoot, testing::Values("uefi", "bios"));
+INSTANTIATE_TEST_SUITE_P(Machines, NetworkBoot,
+                         testing::Values(Boot{"uefi", "ipv4"}, Boot{"bios", "ipv4"}, Boot{"uefi", "ipv6"}),
+                         [](const testing::TestParamInfo<Boot>& info) {
+                             return std::string(info.param.firmware) + "_" + info.param.family;
+                         });
 
 } // namespace
