@@ -3,6 +3,7 @@
 // configuration from vantrel over TFTP (tests/e2e/support/network-boot), as
 // on a technician's bench, without a single message box; the UEFI machine
 // over IPv6 too.
+#include "support/NetworkBootMachines.h"
 #include "support/StoreFile.h"
 #include "support/VantrelProcess.h"
 
@@ -11,19 +12,13 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <string>
 
 namespace {
 
 // A boot takes well under a minute under TCG; a busy machine may take three.
 constexpr int kBootMs = 200000;
 
-struct Boot {
-    const char* firmware;
-    const char* family;
-};
-
-class NetworkBoot : public testing::TestWithParam<Boot> { };
+class NetworkBoot : public testing::TestWithParam<NetworkBootMachine> { };
 
 TEST_P(NetworkBoot, TheMachineReadsItsBootLoadersConfigurationWithoutAMessageBox)
 {
@@ -42,10 +37,6 @@ TEST_P(NetworkBoot, TheMachineReadsItsBootLoadersConfigurationWithoutAMessageBox
     EXPECT_EQ(vantrel.Output().find(" message: "), std::string::npos) << vantrel.Output();
 }
 
-INSTANTIATE_TEST_SUITE_P(Machines, NetworkBoot,
-                         testing::Values(Boot{"uefi", "ipv4"}, Boot{"bios", "ipv4"}, Boot{"uefi", "ipv6"}),
-                         [](const testing::TestParamInfo<Boot>& info) {
-                             return std::string(info.param.firmware) + "_" + info.param.family;
-                         });
+INSTANTIATE_TEST_SUITE_P(Machines, NetworkBoot, kNetworkBootMachines, NetworkBootMachineName);
 
 } // namespace
