@@ -148,6 +148,19 @@ bool EndpointAccess::PeerAsIPv4(const Endpoint& e, sockaddr_in* address)
     return true;
 }
 
+socklen_t EndpointAccess::PeerFor(const Endpoint& e, bool ipv6Socket, sockaddr_in6* address)
+{
+    if (ipv6Socket) {
+        *address = PeerAsIPv6(e);
+        return sizeof *address;
+    }
+    sockaddr_in plain{};
+    if (!PeerAsIPv4(e, &plain))
+        return 0;
+    std::memcpy(address, &plain, sizeof plain);
+    return sizeof plain;
+}
+
 in6_addr EndpointAccess::Local(const Endpoint& e)
 {
     return ToIn6(e.m_local);

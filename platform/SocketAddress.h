@@ -13,6 +13,11 @@ struct EndpointAccess {
     // The endpoint of a peer given as text (IPv4 or IPv6, without scope);
     // an empty endpoint for text that is neither.
     static Endpoint FromText(const char* address, unsigned short port);
+    // The peer as a socket of one family addresses it, in address: an IPv6
+    // socket names an IPv4 peer by its mapped address. The address's length,
+    // or 0 when such a socket cannot reach the peer (an IPv6 peer from an
+    // IPv4 socket).
+    static socklen_t PeerFor(const Endpoint& e, bool ipv6Socket, sockaddr_in6* address);
     // The peer as an IPv6 socket address, an IPv4 peer mapped.
     static sockaddr_in6 PeerAsIPv6(const Endpoint& e);
     // The peer as an IPv4 socket address; false for a peer of IPv6 only.

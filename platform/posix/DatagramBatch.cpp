@@ -25,15 +25,7 @@ Arrival ArrivalOf(msghdr& message)
 
 socklen_t SocketFamily::Address(const Endpoint& to, sockaddr_in6* address) const
 {
-    if (m_ipv6) {
-        *address = EndpointAccess::PeerAsIPv6(to);
-        return sizeof(sockaddr_in6);
-    }
-    sockaddr_in plain{};
-    if (!EndpointAccess::PeerAsIPv4(to, &plain))
-        return 0;
-    std::memcpy(address, &plain, sizeof plain);
-    return sizeof plain;
+    return EndpointAccess::PeerFor(to, m_ipv6, address);
 }
 
 void SocketFamily::LeaveFrom(msghdr& message, char (&control)[kPacketInfoSpace], const Endpoint& to) const

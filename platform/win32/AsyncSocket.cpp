@@ -62,22 +62,6 @@ HWND CreateNotifyWindow(void* socket, WNDPROC windowProc)
     return window;
 }
 
-// to's peer as a socket of one family addresses it: an IPv6 socket names an
-// IPv4 peer by its mapped address. The address's length, or 0 when such a
-// socket cannot reach the peer (an IPv6 peer from an IPv4 socket).
-int PeerAddress(const Endpoint& to, bool ipv6, sockaddr_in6* address)
-{
-    if (ipv6) {
-        *address = EndpointAccess::PeerAsIPv6(to);
-        return sizeof *address;
-    }
-    sockaddr_in plain{};
-    if (!EndpointAccess::PeerAsIPv4(to, &plain))
-        return 0;
-    std::memcpy(address, &plain, sizeof plain);
-    return sizeof plain;
-}
-
 // SO_EXCLUSIVEADDRUSE: no other socket, of this program or another, may bind
 // the port while this one holds it. Without it Windows lets a socket that
 // asks for SO_REUSEADDR take the port over.
@@ -224,7 +208,7 @@ bool StackSourceFor(const Endpoint& peer, in6_addr* source)
 {
     const bool ipv6 = !peer.IsIPv4();
     sockaddr_in6 address{};
-    const int addressLength = PeerAddress(peer, ipv6, &address);
+    const int addressLength = EndpointAccess::PeerFor(peer, ipv6, &address);
     const SOCKET s = socket(ipv6 ? AF_INET6 : AF_INET, SOCK_DGRAM, IPPROTO_UDP);
     if (s == INVALID_SOCKET)
         return false;
@@ -325,7 +309,7 @@ int CAsyncSocket::SendTo(const void* buf, int len, const Endpoint& to, int flags
 {
     const Impl& impl = *m_impl;
     sockaddr_in6 address{};
-    const int addressLength = impl.socket == INVALID_SOCKET ? 0 : PeerAddress(to, impl.ipv6, &address);
+    const int addressLength = impl.socket == INVALID_SOCKET ? 0 : EndpointAccess::PeerFor(to, impl.ipv6, &address);
     if (addressLength == 0 || len < 0)
         return -1;
     const auto* peer = reinterpret_cast<const sockaddr*>(&address);
