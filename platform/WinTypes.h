@@ -4,9 +4,6 @@
 // On Windows they are Windows' own; elsewhere the definitions below stand in
 // for them with the same sizes, signedness and values.
 #ifdef _WIN32
-// Windows Sockets 2 before windows.h, which would otherwise bring in 1.1.
-#include <winsock2.h>
-
 #include <windows.h>
 // The framework's windows have members named as the Microsoft Foundation
 // Classes (MFC) name them; USER32's macros of the same names would turn them

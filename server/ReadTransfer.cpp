@@ -38,8 +38,7 @@ Refusal CTftpSocket::OpenForRead(const std::string& name, FileId* file, long lon
     return {&kFileNotFound, FormatText("Unknown File %s", name.c_str())};
 }
 
-void CTftpSocket::OnReadRequest(const char* packet, int length, const sockaddr_in& source, in_addr local,
-                                unsigned interfaceIndex)
+void CTftpSocket::OnReadRequest(const char* packet, int length, const Endpoint& source)
 {
     const std::string name = ReadString(packet, length, 2);
     FileId file = kNoFile;
@@ -47,12 +46,12 @@ void CTftpSocket::OnReadRequest(const char* packet, int length, const sockaddr_i
     const Refusal refusal = OpenForRead(name, &file, &size);
     if (refusal.error) {
         RecordEvent(source, name, "read request");
-        Refuse(*refusal.error, refusal.text, name, source, local);
+        Refuse(*refusal.error, refusal.text, name, source);
         return;
     }
-    const GrantedOptions options = GrantOptions(packet, length, interfaceIndex, size);
+    const GrantedOptions options = GrantOptions(packet, length, source, size);
     RecordEvent(source, name, "read request" + OptionsForRecord(options));
-    CTransfer* t = AddTransfer(false, name, source, local);
+    CTransfer* t = AddTransfer(false, name, source);
     t->reader.Open(file, static_cast<std::size_t>(options.blockSize));
     t->totalBlocks = static_cast<std::uint16_t>(size / options.blockSize);
     t->bytes = size;
@@ -62,7 +61,7 @@ void CTftpSocket::OnReadRequest(const char* packet, int length, const sockaddr_i
         SetStatus(FormatText("Fisrt Block of %s sent", name.c_str()));
 }
 
-void CTftpSocket::OnAck(const char* packet, const sockaddr_in& source)
+void CTftpSocket::OnAck(const char* packet, const Endpoint& source)
 {
     const std::uint16_t acked = ReadWord(packet, 2);
     CTransfer* t = m_index.FindRead(source);
@@ -125,27 +124,14 @@ BOOL CTftpSocket::SendNextBlock(CTransfer* t)
         const long long offset = t->blockOffset + static_cast<long long>(t->windowSent) * t->blockSize;
         const long long count = t->reader.Read(offset, packet + kHeaderSize);
         if (count < 0) {
-            FailRead(t);
+            FailTransfer(t);
             return FALSE;
         }
         ComposeDataHeader(packet, static_cast<std::uint16_t>(t->block + t->windowSent));
-        Send(packet, kHeaderSize + static_cast<int>(count), t->peer, t->local);
+        Send(packet, kHeaderSize + static_cast<int>(count), t->peer);
         if (count < t->blockSize)
             t->eof = 1;
     }
     t->replyTimeout = t->timeoutTicks;
     return TRUE;
-}
-
-// A read error must not pass for the end of the file: the peer is told the
-// transfer failed rather than handed a short block as the last.
-void CTftpSocket::FailRead(CTransfer* t)
-{
-    const std::uint16_t block = t->block;
-    const sockaddr_in peer = t->peer;
-    const in_addr local = t->local;
-    const std::string name = t->name;
-    RemoveTransfer(t);
-    Refuse(kFileReadError, FormatText("Read Failed for Block %d", block), name, peer, local,
-           FormatText("failed at block %d", block));
 }

@@ -1,5 +1,6 @@
 #include "server/SafeName.h"
 
+#include "platform/RequestedName.h"
 #include "platform/TemporaryUpload.h"
 
 #include <algorithm>
@@ -48,5 +49,5 @@ std::string ServedName(const std::string& name)
 bool NamesTemporaryUpload(const std::string& name)
 {
     const std::string served = ServedName(name);
-    return IsTemporaryUploadName(served.substr(served.rfind('/') + 1));
+    return IsTemporaryUploadName(SplitRequestedName(served).file);
 }

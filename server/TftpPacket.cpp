@@ -1,20 +1,18 @@
 #include "server/TftpPacket.h"
 
-#include "platform/NetTypes.h"
-
 #include <cstring>
 
+// Words travel high byte first.
 std::uint16_t ReadWord(const char* packet, int position)
 {
-    std::uint16_t value;
-    std::memcpy(&value, packet + position, sizeof value);
-    return ntohs(value);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(packet + position);
+    return static_cast<std::uint16_t>(bytes[0] << 8 | bytes[1]);
 }
 
 void WriteWord(char* packet, int position, std::uint16_t value)
 {
-    value = htons(value);
-    std::memcpy(packet + position, &value, sizeof value);
+    packet[position] = static_cast<char>(value >> 8);
+    packet[position + 1] = static_cast<char>(value & 0xff);
 }
 
 std::string ReadString(const char* packet, int length, int position)

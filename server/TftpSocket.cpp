@@ -22,8 +22,9 @@ constexpr UINT kTickMs = 500;
 // Each box runs a nested loop inside OnReceive, where further datagrams open
 // further boxes; the limit keeps a flood of them from nesting without bound.
 constexpr int kMaxOpenBoxes = 4;
-// What a datagram carries besides the TFTP packet: the IPv4 and UDP headers.
+// What a datagram carries besides the TFTP packet: the IP and UDP headers.
 constexpr int kIpv4AndUdpHeaders = 20 + 8;
+constexpr int kIpv6AndUdpHeaders = 40 + 8;
 // The MTU assumed for an interface whose own is unknown: Ethernet's.
 constexpr int kUsualMtu = 1500;
 // A table that held at least this many records at once gives their memory
@@ -45,13 +46,13 @@ CTftpSocket::~CTftpSocket()
         RemoveTransfer(m_head);
 }
 
-CTransfer* CTftpSocket::AddTransfer(bool isWrite, const std::string& name, const sockaddr_in& source, in_addr local)
+CTransfer* CTftpSocket::AddTransfer(bool isWrite, const std::string& name, const Endpoint& source)
 {
     auto* t = new CTransfer;
     t->block = isWrite ? 0 : 1;
     t->isWrite = isWrite ? 1 : 0;
-    t->peer = source;
-    t->local = SourceToName(source, local);
+    t->peer = ReplyEndpointFor(source);
+
     t->name = name;
     t->started = MonotonicSeconds();
     t->next = m_head;
@@ -101,6 +102,8 @@ void CTftpSocket::Start(int* pEnableWrite, std::string* pWriteDir, std::vector<s
         ShowMessage("Unable to Bind socket. Is Vantrel already open? ");
         return;
     }
+    if (IPv4Only())
+        WriteRecordLine("IPv6 is not available here: serving IPv4 clients only");
     // Bound: no other instance runs, so no upload is in progress there.
     RemoveStaleUploads(*m_pWriteDir);
     g_server = this;
@@ -111,12 +114,8 @@ void CTftpSocket::OnReceive(int)
 {
     // Room for the DATA of the largest block a request may be granted.
     char packet[kHeaderSize + kLargestBlock + kFillBytes];
-    sockaddr_in source{};
-    socklen_t sourceLength = sizeof source;
-    in_addr local{};
-    unsigned interfaceIndex = 0;
-    const int length = ReceiveFrom(packet, m_receiveLength, reinterpret_cast<sockaddr*>(&source), &sourceLength, 0,
-                                   &local, &interfaceIndex);
+    Endpoint source;
+    const int length = ReceiveFrom(packet, m_receiveLength, &source);
     if (length <= 0)
         return;
     std::memset(packet + length, kFillByte, kFillBytes);
@@ -126,8 +125,8 @@ void CTftpSocket::OnReceive(int)
     if (length > kMaxDatagram && opcode != kOpData)
         return;
     switch (opcode) {
-    case kOpReadRequest: OnReadRequest(packet, length, source, local, interfaceIndex); break;
-    case kOpWriteRequest: OnWriteRequest(packet, length, source, local, interfaceIndex); break;
+    case kOpReadRequest: OnReadRequest(packet, length, source); break;
+    case kOpWriteRequest: OnWriteRequest(packet, length, source); break;
     case kOpData: OnData(packet, length, source); break;
     case kOpAck: OnAck(packet, source); break;
     case kOpError: OnErrorPacket(packet, length, source); break;
@@ -135,11 +134,12 @@ void CTftpSocket::OnReceive(int)
     }
 }
 
-GrantedOptions CTftpSocket::GrantOptions(const char* packet, int length, unsigned interfaceIndex,
+GrantedOptions CTftpSocket::GrantOptions(const char* packet, int length, const Endpoint& source,
                                          long long fileSize) const
 {
-    const int mtu = InterfaceMtu(interfaceIndex);
-    const int largestBlock = (mtu > 0 ? mtu : kUsualMtu) - kIpv4AndUdpHeaders - kHeaderSize;
+    const int mtu = InterfaceMtu(source.InterfaceIndex());
+    const int headers = source.IsIPv4() ? kIpv4AndUdpHeaders : kIpv6AndUdpHeaders;
+    const int largestBlock = (mtu > 0 ? mtu : kUsualMtu) - headers - kHeaderSize;
     return NegotiateOptions(packet, length, largestBlock, fileSize);
 }
 
@@ -161,11 +161,11 @@ bool CTftpSocket::ApplyOptions(CTransfer* t, const GrantedOptions& options)
 
 void CTftpSocket::SendOptionsAck(CTransfer* t)
 {
-    Send(t->optionsAck.data(), static_cast<int>(t->optionsAck.size()), t->peer, t->local);
+    Send(t->optionsAck.data(), static_cast<int>(t->optionsAck.size()), t->peer);
     t->replyTimeout = t->timeoutTicks;
 }
 
-CTransfer* CTftpSocket::AwaitingOptionsAnswer(const sockaddr_in& source) const
+CTransfer* CTftpSocket::AwaitingOptionsAnswer(const Endpoint& source) const
 {
     for (CTransfer* t : {m_index.FindRead(source), m_index.FindNewestWrite(source)})
         if (t && !t->optionsAck.empty())
@@ -178,7 +178,7 @@ CTransfer* CTftpSocket::AwaitingOptionsAnswer(const sockaddr_in& source) const
 // forged ERROR cannot pass its text off as a line of the program's own. An
 // ERROR that answers an option acknowledgement is how a client declines the
 // options, or ends a query of the file's size: that transfer ends quietly.
-void CTftpSocket::OnErrorPacket(const char* packet, int length, const sockaddr_in& source)
+void CTftpSocket::OnErrorPacket(const char* packet, int length, const Endpoint& source)
 {
     const std::uint16_t code = ReadWord(packet, 2);
     if (CTransfer* t = AwaitingOptionsAnswer(source)) {
@@ -194,9 +194,9 @@ void CTftpSocket::OnErrorPacket(const char* packet, int length, const sockaddr_i
     ShowUnrecordedMessage(received(message));
 }
 
-void CTftpSocket::Send(const void* packet, int length, const sockaddr_in& to, in_addr local)
+void CTftpSocket::Send(const void* packet, int length, const Endpoint& to)
 {
-    QueueSendTo(packet, length, to, local);
+    QueueSendTo(packet, length, to);
 }
 
 // The replies of the datagrams taken off the socket together leave together.
@@ -232,19 +232,38 @@ void CTftpSocket::DeliverBatch()
         SetStatusLine(m_status);
 }
 
-void CTftpSocket::SendAck(std::uint16_t block, const sockaddr_in& to, in_addr local)
+void CTftpSocket::SendAck(std::uint16_t block, const Endpoint& to)
 {
     char packet[kHeaderSize];
-    Send(packet, ComposeAck(packet, block), to, local);
+    Send(packet, ComposeAck(packet, block), to);
 }
 
-void CTftpSocket::Refuse(const TftpError& error, const std::string& text, const std::string& name,
-                         const sockaddr_in& to, in_addr local, const std::string& outcome)
+void CTftpSocket::Refuse(const TftpError& error, const std::string& text, const std::string& name, const Endpoint& to,
+                         const std::string& outcome)
 {
     char packet[64];
-    Send(packet, ComposeError(packet, sizeof packet, error), to, local);
+    Send(packet, ComposeError(packet, sizeof packet, error), to);
     SetStatus(text);
     RecordEvent(to, name, outcome + ": " + error.message);
+}
+
+// A failed read must not pass for the end of the file, nor a failed write be
+// acknowledged: the peer is told the transfer failed. A write's temporary
+// file goes with the record and its target stays as it was; a target held
+// open elsewhere is no full disk: the client is told it may not replace it,
+// the record says why.
+void CTftpSocket::FailTransfer(CTransfer* t)
+{
+    const std::uint16_t block = t->block;
+    const Endpoint peer = t->peer;
+    const std::string name = t->name;
+    const bool isWrite = t->isWrite != 0;
+    const bool inUse = isWrite && t->upload.targetInUse;
+    RemoveTransfer(t);
+    const TftpError& error = !isWrite ? kFileReadError : inUse ? kAccessViolation : kDiskFull;
+    const char* status = isWrite ? "Write Failed for Block %d" : "Read Failed for Block %d";
+    Refuse(error, FormatText(status, block), name, peer,
+           FormatText("failed at block %d", block) + (inUse ? ": the target is in use" : ""));
 }
 
 void CTftpSocket::ShowMessage(const std::string& text)

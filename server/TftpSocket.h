@@ -54,46 +54,45 @@ private:
     void SetStatus(const char* format, int first, int second = 0);
     // Sends the replies the batch queued and shows its newest status text.
     void DeliverBatch();
-    CTransfer* AddTransfer(bool isWrite, const std::string& name, const sockaddr_in& source, in_addr local);
-    void OnErrorPacket(const char* packet, int length, const sockaddr_in& source);
+    CTransfer* AddTransfer(bool isWrite, const std::string& name, const Endpoint& source);
+    void OnErrorPacket(const char* packet, int length, const Endpoint& source);
     // The transfer of source whose option acknowledgement awaits its answer.
-    CTransfer* AwaitingOptionsAnswer(const sockaddr_in& source) const;
+    CTransfer* AwaitingOptionsAnswer(const Endpoint& source) const;
     // Grants the request's options within the block that the interface it
     // came in through carries whole.
-    GrantedOptions GrantOptions(const char* packet, int length, unsigned interfaceIndex, long long fileSize) const;
+    GrantedOptions GrantOptions(const char* packet, int length, const Endpoint& source, long long fileSize) const;
     // Gives t what was granted and, when anything was, sends the option
     // acknowledgement that stands for block 0; false when nothing was.
     bool ApplyOptions(CTransfer* t, const GrantedOptions& options);
     void SendOptionsAck(CTransfer* t);
-    void Send(const void* packet, int length, const sockaddr_in& to, in_addr local);
-    void SendAck(std::uint16_t block, const sockaddr_in& to, in_addr local);
+    void Send(const void* packet, int length, const Endpoint& to);
+    void SendAck(std::uint16_t block, const Endpoint& to);
     // Sends the ERROR packet, shows the text on the status line and records
     // the outcome ("refused" or "failed ...") with the error's message.
-    void Refuse(const TftpError& error, const std::string& text, const std::string& name, const sockaddr_in& to,
-                in_addr local, const std::string& outcome = "refused");
+    void Refuse(const TftpError& error, const std::string& text, const std::string& name, const Endpoint& to,
+                const std::string& outcome = "refused");
     // A modal box, or the status line while too many boxes are open already;
     // the text is recorded as "message: <text>".
     void ShowMessage(const std::string& text);
     // The same, for a caller that has recorded the event itself.
     void ShowUnrecordedMessage(const std::string& text);
     void ReleaseMemoryOfLargeTable();
+    // Ends t, which a read or write error stopped: the peer is told, the
+    // status line and the record say at which block.
+    void FailTransfer(CTransfer* t);
 
     // ReadTransfer.cpp
-    void OnReadRequest(const char* packet, int length, const sockaddr_in& source, in_addr local,
-                       unsigned interfaceIndex);
+    void OnReadRequest(const char* packet, int length, const Endpoint& source);
     Refusal OpenForRead(const std::string& name, FileId* file, long long* size) const;
-    void OnAck(const char* packet, const sockaddr_in& source);
+    void OnAck(const char* packet, const Endpoint& source);
     void OnOptionsAcknowledged(CTransfer* t, std::uint16_t acked);
-    void FailRead(CTransfer* t);
 
     // WriteTransfer.cpp: write requests and their DATA blocks.
-    void OnWriteRequest(const char* packet, int length, const sockaddr_in& source, in_addr local,
-                        unsigned interfaceIndex);
+    void OnWriteRequest(const char* packet, int length, const Endpoint& source);
     Refusal BeginWrite(const std::string& name, const GrantedOptions& options, UploadFile* upload, FileId* file) const;
-    void OnData(const char* packet, int length, const sockaddr_in& source);
-    void AnswerDataOutOfOrder(const sockaddr_in& source);
+    void OnData(const char* packet, int length, const Endpoint& source);
+    void AnswerDataOutOfOrder(const Endpoint& source);
     void FinishWrite(CTransfer* t, std::uint16_t block);
-    void FailWrite(CTransfer* t);
 
     // TimerTick.cpp
     void CountDownTransfers();

@@ -69,7 +69,7 @@ void CTftpSocket::ResendOrGiveUp(CTransfer* r)
     } else if (r->isWrite) {
         // The client sends its window again from the block after this one.
         r->receivedInWindow = 0;
-        SendAck(r->block, r->peer, r->local);
+        SendAck(r->block, r->peer);
         r->replyTimeout = r->timeoutTicks;
     } else {
         r->eof = 0;

@@ -1,7 +1,7 @@
 #pragma once
 // One read or write transfer in progress: a record of the transfer table that
 // CTftpSocket keeps from m_head, newest first, and of its index by peer.
-#include "platform/NetTypes.h"
+#include "platform/Endpoint.h"
 #include "platform/UploadFile.h"
 #include "server/BlockReader.h"
 #include "server/TftpPacket.h"
@@ -23,7 +23,10 @@ struct CTransfer {
     std::int32_t replyTimeout = kReplyTimeoutTicks;
     std::int32_t lifetime = kLifetimeTicks;
     CTransfer* next = nullptr; // the record created before this one
-    sockaddr_in peer{};
+    // The client, with the address its request was sent to, which every
+    // datagram of the transfer leaves from, as clients behind a firewall or
+    // NAT expect; left to the kernel when it would choose that address anyway.
+    Endpoint peer;
     // The record created after this one, so that a record leaves the table
     // without a walk from m_head; empty in the first record.
     CTransfer* newer = nullptr;
@@ -50,10 +53,6 @@ struct CTransfer {
     // Read: the file offset of block `block`'s data. Kept apart from the
     // 16-bit block number, which wraps on files of more than 65535 blocks.
     long long blockOffset = 0;
-    // The address the request was sent to, which every datagram of the
-    // transfer leaves from, as clients behind a firewall or NAT expect;
-    // INADDR_ANY when the kernel would choose that address anyway.
-    in_addr local{};
     UploadFile upload; // write: the temporary file that becomes the target
     // For the record of transfers: the name as received, when the request
     // came, and read: the file's size; write: the bytes stored so far.

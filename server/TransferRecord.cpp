@@ -6,25 +6,14 @@
 #include <chrono>
 #include <cstdio>
 
-namespace {
-
-std::string PeerForRecord(const sockaddr_in& client)
-{
-    char address[INET_ADDRSTRLEN] = "?";
-    inet_ntop(AF_INET, &client.sin_addr, address, sizeof address);
-    return std::string(address) + ":" + std::to_string(ntohs(client.sin_port));
-}
-
-} // namespace
-
-void RecordEvent(const sockaddr_in& client, const std::string& name, const std::string& event)
+void RecordEvent(const Endpoint& client, const std::string& name, const std::string& event)
 {
     RecordPeerEvent(client, QuotedForRecord(name) + " " + event);
 }
 
-void RecordPeerEvent(const sockaddr_in& client, const std::string& event)
+void RecordPeerEvent(const Endpoint& client, const std::string& event)
 {
-    WriteRecordLine(PeerForRecord(client) + " " + event);
+    WriteRecordLine(client.PeerText() + " " + event);
 }
 
 std::string FinishedEvent(long long bytes, double startedSeconds)

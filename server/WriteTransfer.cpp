@@ -38,30 +38,29 @@ Refusal CTftpSocket::BeginWrite(const std::string& name, const GrantedOptions& o
     return failed;
 }
 
-void CTftpSocket::OnWriteRequest(const char* packet, int length, const sockaddr_in& source, in_addr local,
-                                 unsigned interfaceIndex)
+void CTftpSocket::OnWriteRequest(const char* packet, int length, const Endpoint& source)
 {
     const std::string name = ReadString(packet, length, 2);
-    const GrantedOptions options = GrantOptions(packet, length, interfaceIndex, -1);
+    const GrantedOptions options = GrantOptions(packet, length, source, -1);
     UploadFile upload;
     FileId file = kNoFile;
     const Refusal refusal = BeginWrite(name, options, &upload, &file);
     if (refusal.error) {
         RecordEvent(source, name, "write request");
-        Refuse(*refusal.error, refusal.text, name, source, local);
+        Refuse(*refusal.error, refusal.text, name, source);
         return;
     }
     RecordEvent(source, name, "write request" + OptionsForRecord(options));
-    CTransfer* t = AddTransfer(true, name, source, local);
+    CTransfer* t = AddTransfer(true, name, source);
     t->file = file;
     t->upload = std::move(upload);
     const std::string text = FormatText("Write File for %s", name.c_str());
     if (!ApplyOptions(t, options))
-        SendAck(0, source, local);
+        SendAck(0, source);
     SetStatus(text);
 }
 
-void CTftpSocket::OnData(const char* packet, int length, const sockaddr_in& source)
+void CTftpSocket::OnData(const char* packet, int length, const Endpoint& source)
 {
     if (length < kHeaderSize)
         return;
@@ -82,7 +81,7 @@ void CTftpSocket::OnData(const char* packet, int length, const sockaddr_in& sour
     t->gapAcknowledged = false;
     const auto dataLength = static_cast<std::size_t>(length - kHeaderSize);
     if (!WriteUpload(t->file, packet + kHeaderSize, dataLength)) {
-        FailWrite(t);
+        FailTransfer(t);
         return;
     }
     t->bytes += static_cast<long long>(dataLength);
@@ -93,7 +92,7 @@ void CTftpSocket::OnData(const char* packet, int length, const sockaddr_in& sour
     // A window's blocks are acknowledged together, by the ACK of its last.
     if (++t->receivedInWindow >= t->windowSize) {
         t->receivedInWindow = 0;
-        SendAck(block, source, t->local);
+        SendAck(block, t->peer);
     }
     SetStatus("Write Block %d %d bytes", block, static_cast<int>(dataLength));
 }
@@ -102,42 +101,26 @@ void CTftpSocket::OnData(const char* packet, int length, const sockaddr_in& sour
 // once which block was the last received in order, and sends again from the
 // one after it. Without a window a DATA out of order is ignored, as a
 // repeated one always was.
-void CTftpSocket::AnswerDataOutOfOrder(const sockaddr_in& source)
+void CTftpSocket::AnswerDataOutOfOrder(const Endpoint& source)
 {
     CTransfer* t = m_index.FindNewestWrite(source);
     if (!t || t->windowSize == 1 || !t->optionsAck.empty() || t->gapAcknowledged)
         return;
     t->gapAcknowledged = true;
     t->receivedInWindow = 0;
-    SendAck(t->block, source, t->local);
+    SendAck(t->block, t->peer);
 }
 
 // The final ACK goes out only once the file has replaced its target.
 void CTftpSocket::FinishWrite(CTransfer* t, std::uint16_t block)
 {
     if (!CompleteUpload(&t->upload, std::exchange(t->file, kNoFile))) {
-        FailWrite(t);
+        FailTransfer(t);
         return;
     }
-    const sockaddr_in peer = t->peer;
-    const in_addr local = t->local;
+    const Endpoint peer = t->peer;
     RecordEvent(peer, t->name, FinishedEvent(t->bytes, t->started));
     RemoveTransfer(t);
-    SendAck(block, peer, local);
+    SendAck(block, peer);
     SetStatus("Finished");
-}
-
-// Never acknowledge what did not reach the disk. The temporary file goes with
-// the record; the target stays as it was. A target held open elsewhere is no
-// full disk: the client is told it may not replace it, the record says why.
-void CTftpSocket::FailWrite(CTransfer* t)
-{
-    const std::uint16_t block = t->block;
-    const sockaddr_in peer = t->peer;
-    const in_addr local = t->local;
-    const std::string name = t->name;
-    const bool inUse = t->upload.targetInUse;
-    RemoveTransfer(t);
-    Refuse(inUse ? kAccessViolation : kDiskFull, FormatText("Write Failed for Block %d", block), name, peer, local,
-           FormatText("failed at block %d", block) + (inUse ? ": the target is in use" : ""));
 }

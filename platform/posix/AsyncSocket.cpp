@@ -1,5 +1,6 @@
 #include "platform/AsyncSocket.h"
 
+#include "platform/SocketAddress.h"
 #include "platform/posix/DatagramBatch.h"
 
 #include <QEvent>
@@ -14,19 +15,12 @@
 #include <unistd.h>
 #include <utility>
 
-struct CAsyncSocket::Batches {
-    ReceivedBatch received;
-    SendQueue queued;
-    bool reposted = false;            // a call of DispatchReceived is posted to the loop
-    int notificationsWithoutWait = 0; // left after a wait that found nothing
-};
-
 namespace {
 
 // How long a notification's handler waits for a peer's next datagram after
 // its replies have left, and how long in all it stays before the event loop
 // has its turn again.
-constexpr timeval kWaitForNext = {0, 1000};
+constexpr auto kWaitForNext = std::chrono::microseconds(1000);
 constexpr auto kLongestStay = std::chrono::milliseconds(10);
 // Notifications handled without waiting after a wait that found nothing: a
 // peer that answers slowly costs a wasted wait now and then, not every time.
@@ -56,101 +50,182 @@ private:
 
 } // namespace
 
-CAsyncSocket::CAsyncSocket() = default;
+// The socket and its batches. The batches live while the socket is open.
+struct CAsyncSocket::Impl {
+    explicit Impl(CAsyncSocket* owner)
+        : owner(owner)
+    {
+    }
+
+    // Datagrams taken off the socket that ReceiveFrom has not handed out yet.
+    bool HasReceivedDatagrams() const { return batches && !batches->received.Empty(); }
+    void DispatchReceived();
+    void DispatchBatch();
+
+    struct Batches {
+        explicit Batches(SocketFamily family)
+            : queued(family)
+        {
+        }
+        ReceivedBatch received;
+        SendQueue queued;
+        bool reposted = false;            // a call of DispatchReceived is posted to the loop
+        int notificationsWithoutWait = 0; // left after a wait that found nothing
+    };
+
+    CAsyncSocket* owner;
+    int fd = -1;
+    bool ipv6 = false;
+    bool ipv4Only = false; // without IPv6, which the system lacks
+    QSocketNotifier* notifier = nullptr;
+    std::unique_ptr<Batches> batches;
+};
+
+CAsyncSocket::CAsyncSocket()
+    : m_impl(std::make_unique<Impl>(this))
+{
+}
 
 CAsyncSocket::~CAsyncSocket()
 {
     Close();
 }
 
-static bool BindIPv4(int fd, UINT port, LPCSTR address)
+namespace {
+
+// A socket bound to port on address, or on every address of its family;
+// -1 on failure, with errno saying why.
+int BoundSocket(int family, UINT port, const void* address, bool bothFamilies)
 {
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_port = htons(static_cast<std::uint16_t>(port));
-    local.sin_addr.s_addr = htonl(INADDR_ANY);
-    if (address && inet_pton(AF_INET, address, &local.sin_addr) != 1)
-        return false;
-    return bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0;
+    // A blocking socket, so that the handler can wait a moment for a peer's
+    // next datagram; every other call says MSG_DONTWAIT.
+    const int fd = socket(family, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    const int on = 1;
+    const int v6only = bothFamilies ? 0 : 1;
+    sockaddr_in6 local6{};
+    sockaddr_in local4{};
+    const sockaddr* local;
+    socklen_t localLength;
+    bool ready;
+    // Each datagram's local address comes with it, for the replies to leave
+    // from: IP_PKTINFO for IPv4 datagrams, on either family's socket.
+    if (family == AF_INET6) {
+        local6.sin6_family = AF_INET6;
+        local6.sin6_port = htons(static_cast<std::uint16_t>(port));
+        if (address)
+            std::memcpy(&local6.sin6_addr, address, sizeof local6.sin6_addr);
+        local = reinterpret_cast<const sockaddr*>(&local6);
+        localLength = sizeof local6;
+        ready = setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &v6only, sizeof v6only) == 0
+            && setsockopt(fd, IPPROTO_IPV6, IPV6_RECVPKTINFO, &on, sizeof on) == 0
+            && (!bothFamilies || setsockopt(fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on) == 0);
+    } else {
+        local4.sin_family = AF_INET;
+        local4.sin_port = htons(static_cast<std::uint16_t>(port));
+        if (address)
+            std::memcpy(&local4.sin_addr, address, sizeof local4.sin_addr);
+        local = reinterpret_cast<const sockaddr*>(&local4);
+        localLength = sizeof local4;
+        ready = setsockopt(fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on) == 0;
+    }
+    if (!ready || bind(fd, local, localLength) != 0) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    return fd;
 }
+
+// Whether a failure to make an IPv6 socket says the system has no IPv6,
+// rather than that the port is taken or not ours to bind.
+bool WithoutIPv6(int error)
+{
+    return error == EAFNOSUPPORT || error == EPROTONOSUPPORT || error == EADDRNOTAVAIL;
+}
+
+} // namespace
 
 BOOL CAsyncSocket::Create(UINT port, int type, long events, LPCSTR address)
 {
-    if (m_socket >= 0 || type != SOCK_DGRAM || port > 0xFFFF)
+    if (m_impl->fd >= 0 || type != SOCK_DGRAM || port > 0xFFFF)
         return FALSE;
-    // A blocking socket, so that the handler can wait a moment for a peer's
-    // next datagram; every other call says MSG_DONTWAIT.
-    int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    in_addr ipv4{};
+    in6_addr ipv6{};
+    int fd = -1;
+    bool bothFamilies = false;
+    if (!address) {
+        fd = BoundSocket(AF_INET6, port, nullptr, true);
+        bothFamilies = fd >= 0;
+        m_impl->ipv4Only = fd < 0 && WithoutIPv6(errno);
+        if (m_impl->ipv4Only)
+            fd = BoundSocket(AF_INET, port, nullptr, false);
+    } else if (inet_pton(AF_INET, address, &ipv4) == 1) {
+        fd = BoundSocket(AF_INET, port, &ipv4, false);
+    } else if (inet_pton(AF_INET6, address, &ipv6) == 1) {
+        fd = BoundSocket(AF_INET6, port, &ipv6, false);
+        bothFamilies = fd >= 0;
+    }
     if (fd < 0)
         return FALSE;
-    // Each datagram's local address comes with it, for the replies to leave from.
-    const int on = 1;
-    if (setsockopt(fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on) != 0
-        || setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &kWaitForNext, sizeof kWaitForNext) != 0
-        || !BindIPv4(fd, port, address)) {
-        ::close(fd);
-        return FALSE;
-    }
-    m_socket = fd;
-    m_batches = std::make_unique<Batches>();
+    m_impl->fd = fd;
+    m_impl->ipv6 = bothFamilies;
+    m_impl->batches = std::make_unique<Impl::Batches>(SocketFamily(bothFamilies));
     if (events & FD_READ)
-        m_notifier = new ReadNotifier(fd, [this] { DispatchReceived(); });
+        m_impl->notifier = new ReadNotifier(fd, [impl = m_impl.get()] { impl->DispatchReceived(); });
     return TRUE;
 }
 
-int CAsyncSocket::ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fromLen, int flags, in_addr* local,
-                              unsigned* interfaceIndex)
+bool CAsyncSocket::IPv4Only() const
 {
-    if (m_socket < 0 || len < 0
-        || (!HasReceivedDatagrams() && !m_batches->received.Take(m_socket, flags | MSG_DONTWAIT)))
+    return m_impl->ipv4Only;
+}
+
+int CAsyncSocket::ReceiveFrom(void* buf, int len, Endpoint* from, int flags)
+{
+    Impl& impl = *m_impl;
+    if (impl.fd < 0 || len < 0
+        || (!impl.HasReceivedDatagrams() && !impl.batches->received.Take(impl.fd, flags | MSG_DONTWAIT)))
         return -1;
-    const ReceivedBatch::Datagram datagram = m_batches->received.Next();
-    if (from && fromLen) {
-        std::memcpy(from, datagram.source, std::min(*fromLen, datagram.sourceLength));
-        *fromLen = datagram.sourceLength;
-    }
-    if (local)
-        *local = datagram.arrival.local;
-    if (interfaceIndex)
-        *interfaceIndex = datagram.arrival.interfaceIndex;
+    const ReceivedBatch::Datagram datagram = impl.batches->received.Next();
+    if (from)
+        *from = EndpointAccess::From(datagram.source, datagram.sourceLength, datagram.arrival.local,
+                                     datagram.arrival.interfaceIndex);
     if (!datagram.whole || datagram.length > static_cast<std::size_t>(len))
         return 0;
     std::memcpy(buf, datagram.bytes, datagram.length);
     return static_cast<int>(datagram.length);
 }
 
-bool CAsyncSocket::HasReceivedDatagrams() const
-{
-    return m_batches && !m_batches->received.Empty();
-}
-
 // An OnReceive that takes nothing ends the batch, rather than being called
 // for ever; what it left waits for the next notification.
-void CAsyncSocket::DispatchBatch()
+void CAsyncSocket::Impl::DispatchBatch()
 {
     unsigned long long handedOut;
     do {
-        handedOut = m_batches ? m_batches->received.HandedOut() : 0;
-        OnReceive(0);
-    } while (HasReceivedDatagrams() && m_batches->received.HandedOut() != handedOut);
-    OnBatchReceived();
+        handedOut = batches ? batches->received.HandedOut() : 0;
+        owner->OnReceive(0);
+    } while (HasReceivedDatagrams() && batches->received.HandedOut() != handedOut);
+    owner->OnBatchReceived();
 }
 
 // A peer in lock step answers within microseconds of a reply: its next
 // datagram is taken here, which spares the event loop's wake-up for it. The
-// wait is short and the stay bounded, so the window and the timer wait at
-// most a few milliseconds.
-void CAsyncSocket::DispatchReceived()
+// wait is short and the stay bounded, so the window and the
+// timer wait at most a few milliseconds.
+void CAsyncSocket::Impl::DispatchReceived()
 {
     const auto leave = std::chrono::steady_clock::now() + kLongestStay;
     DispatchBatch();
-    while (m_socket >= 0 && !HasReceivedDatagrams() && std::chrono::steady_clock::now() < leave) {
-        if (m_batches->notificationsWithoutWait > 0) {
-            --m_batches->notificationsWithoutWait;
+    while (fd >= 0 && !HasReceivedDatagrams() && std::chrono::steady_clock::now() < leave) {
+        if (batches->notificationsWithoutWait > 0) {
+            --batches->notificationsWithoutWait;
             return;
         }
-        if (!m_batches->received.WaitAndTake(m_socket)) {
-            m_batches->notificationsWithoutWait = kNotificationsWithoutWait;
+        if (!batches->received.WaitAndTake(fd, kWaitForNext)) {
+            batches->notificationsWithoutWait = kNotificationsWithoutWait;
             return;
         }
         DispatchBatch();
@@ -159,91 +234,108 @@ void CAsyncSocket::DispatchReceived()
 
 void CAsyncSocket::RepostReceive()
 {
-    if (!m_notifier || !HasReceivedDatagrams() || m_batches->reposted)
+    Impl& impl = *m_impl;
+    if (!impl.notifier || !impl.HasReceivedDatagrams() || impl.batches->reposted)
         return;
-    m_batches->reposted = true;
+    impl.batches->reposted = true;
     // Posted to the notifier, so that it goes with the notifier if the socket closes first.
     QMetaObject::invokeMethod(
-        m_notifier,
-        [this] {
-            m_batches->reposted = false;
-            if (HasReceivedDatagrams())
-                DispatchReceived();
+        impl.notifier,
+        [&impl] {
+            impl.batches->reposted = false;
+            if (impl.HasReceivedDatagrams())
+                impl.DispatchReceived();
         },
         Qt::QueuedConnection);
 }
 
-int CAsyncSocket::SendTo(const void* buf, int len, const sockaddr* to, int toLen, int flags, in_addr local)
+int CAsyncSocket::SendTo(const void* buf, int len, const Endpoint& to, int flags)
 {
-    if (m_socket < 0 || len < 0)
+    const Impl& impl = *m_impl;
+    if (impl.fd < 0 || len < 0)
+        return -1;
+    const SocketFamily family(impl.ipv6);
+    sockaddr_in6 address{};
+    const socklen_t addressLength = family.Address(to, &address);
+    if (addressLength == 0)
         return -1;
     iovec data{const_cast<void*>(buf), static_cast<size_t>(len)};
     alignas(cmsghdr) char control[kPacketInfoSpace];
     msghdr message{};
-    message.msg_name = const_cast<sockaddr*>(to);
-    message.msg_namelen = static_cast<socklen_t>(toLen);
+    message.msg_name = &address;
+    message.msg_namelen = addressLength;
     message.msg_iov = &data;
     message.msg_iovlen = 1;
-    LeaveFrom(message, control, local);
-    return static_cast<int>(sendmsg(m_socket, &message, flags | MSG_DONTWAIT));
+    family.LeaveFrom(message, control, to);
+    return static_cast<int>(sendmsg(impl.fd, &message, flags | MSG_DONTWAIT));
 }
 
-void CAsyncSocket::QueueSendTo(const void* buf, int len, const sockaddr_in& to, in_addr local)
+void CAsyncSocket::QueueSendTo(const void* buf, int len, const Endpoint& to)
 {
-    if (m_socket < 0 || len < 0)
+    if (m_impl->fd < 0 || len < 0)
         return;
-    m_batches->queued.Add(buf, len, to, local);
-    if (m_batches->queued.Full())
+    m_impl->batches->queued.Add(buf, len, to);
+    if (m_impl->batches->queued.Full())
         SendQueued();
 }
 
 void CAsyncSocket::SendQueued()
 {
-    if (m_socket >= 0)
-        m_batches->queued.Send(m_socket);
+    if (m_impl->fd >= 0)
+        m_impl->batches->queued.Send(m_impl->fd);
 }
 
-// The kernel's own choice of source address towards peer, learnt from a
-// throwaway socket that is connected, which sends nothing.
-static bool KernelSourceFor(const sockaddr_in& peer, in_addr* source)
+// The kernel's own choice of source address towards peer (IPv4 ones mapped),
+// learnt from a throwaway socket of the family given that is connected,
+// which sends nothing.
+static bool KernelSourceFor(const Endpoint& peer, bool ipv6, in6_addr* source)
 {
-    const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    const SocketFamily family(ipv6);
+    sockaddr_in6 address{};
+    const socklen_t addressLength = family.Address(peer, &address);
+    const int fd = addressLength ? socket(ipv6 ? AF_INET6 : AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0) : -1;
     if (fd < 0)
         return false;
-    sockaddr_in chosen{};
+    sockaddr_in6 chosen{};
     socklen_t length = sizeof chosen;
-    const bool known = connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0
+    const bool known = connect(fd, reinterpret_cast<const sockaddr*>(&address), addressLength) == 0
         && getsockname(fd, reinterpret_cast<sockaddr*>(&chosen), &length) == 0;
     ::close(fd);
-    *source = chosen.sin_addr;
+    if (known && chosen.sin6_family == AF_INET)
+        *source = MappedIPv4(reinterpret_cast<const sockaddr_in*>(&chosen)->sin_addr);
+    else if (known)
+        *source = chosen.sin6_addr;
     return known;
 }
 
-in_addr CAsyncSocket::SourceToName(const sockaddr_in& peer, in_addr local) const
+Endpoint CAsyncSocket::ReplyEndpointFor(const Endpoint& from) const
 {
-    in_addr chosen{};
-    if (KernelSourceFor(peer, &chosen) && chosen.s_addr == local.s_addr)
-        return in_addr{htonl(INADDR_ANY)};
-    return local;
+    in6_addr chosen{};
+    const in6_addr local = EndpointAccess::Local(from);
+    if (KernelSourceFor(from, m_impl->ipv6, &chosen) && std::memcmp(&chosen, &local, sizeof chosen) == 0)
+        return from.WithKernelChosenSource();
+    return from;
 }
 
 void CAsyncSocket::Close()
 {
-    delete m_notifier;
-    m_notifier = nullptr;
-    if (m_socket >= 0)
-        ::close(m_socket);
-    m_socket = -1;
-    m_batches.reset();
+    Impl& impl = *m_impl;
+    delete impl.notifier;
+    impl.notifier = nullptr;
+    if (impl.fd >= 0)
+        ::close(impl.fd);
+    impl.fd = -1;
+    impl.batches.reset();
 }
 
 unsigned short CAsyncSocket::GetLocalPort() const
 {
-    sockaddr_in local{};
+    sockaddr_in6 local{};
     socklen_t length = sizeof local;
-    if (m_socket < 0 || getsockname(m_socket, reinterpret_cast<sockaddr*>(&local), &length) != 0)
+    if (m_impl->fd < 0 || getsockname(m_impl->fd, reinterpret_cast<sockaddr*>(&local), &length) != 0)
         return 0;
-    return ntohs(local.sin_port);
+    // The port sits at the same place in both families' addresses.
+    return ntohs(local.sin6_port);
 }
 
 void CAsyncSocket::OnReceive(int)

@@ -1,34 +1,62 @@
 #include "platform/posix/DatagramBatch.h"
 
-#include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
 
+// An IPv4 datagram's IP_PKTINFO names the address of the interface it came
+// to even when it was sent to a broadcast address, so it is preferred.
 Arrival ArrivalOf(msghdr& message)
 {
+    Arrival arrival{};
     for (cmsghdr* c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {
         if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
-            const auto* info = reinterpret_cast<const in_pktinfo*>(CMSG_DATA(c));
-            return {info->ipi_spec_dst, static_cast<unsigned>(info->ipi_ifindex)};
+            in_pktinfo info;
+            std::memcpy(&info, CMSG_DATA(c), sizeof info);
+            return {MappedIPv4(info.ipi_spec_dst), static_cast<unsigned>(info.ipi_ifindex)};
+        }
+        if (c->cmsg_level == IPPROTO_IPV6 && c->cmsg_type == IPV6_PKTINFO) {
+            in6_pktinfo info;
+            std::memcpy(&info, CMSG_DATA(c), sizeof info);
+            arrival = {info.ipi6_addr, info.ipi6_ifindex};
         }
     }
-    return {in_addr{htonl(INADDR_ANY)}, 0};
+    return arrival;
 }
 
-void LeaveFrom(msghdr& message, char (&control)[kPacketInfoSpace], in_addr local)
+socklen_t SocketFamily::Address(const Endpoint& to, sockaddr_in6* address) const
+{
+    return EndpointAccess::PeerFor(to, m_ipv6, address);
+}
+
+void SocketFamily::LeaveFrom(msghdr& message, char (&control)[kPacketInfoSpace], const Endpoint& to) const
 {
     message.msg_control = nullptr;
     message.msg_controllen = 0;
-    if (local.s_addr == htonl(INADDR_ANY))
+    if (EndpointAccess::KernelChoosesSource(to))
         return;
+    const in6_addr local = EndpointAccess::Local(to);
     std::memset(control, 0, sizeof control);
     message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    cmsghdr* c = CMSG_FIRSTHDR(&message);
+    cmsghdr* c = reinterpret_cast<cmsghdr*>(control);
+    if (m_ipv6) {
+        // An IPv4 peer's mapped address is sent from a mapped one.
+        in6_pktinfo info{};
+        info.ipi6_addr = local;
+        info.ipi6_ifindex = to.InterfaceIndex();
+        c->cmsg_level = IPPROTO_IPV6;
+        c->cmsg_type = IPV6_PKTINFO;
+        c->cmsg_len = CMSG_LEN(sizeof info);
+        std::memcpy(CMSG_DATA(c), &info, sizeof info);
+        message.msg_controllen = CMSG_SPACE(sizeof info);
+        return;
+    }
+    in_pktinfo info{};
+    info.ipi_spec_dst = UnmappedIPv4(local);
     c->cmsg_level = IPPROTO_IP;
     c->cmsg_type = IP_PKTINFO;
-    c->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
-    reinterpret_cast<in_pktinfo*>(CMSG_DATA(c))->ipi_spec_dst = local;
+    c->cmsg_len = CMSG_LEN(sizeof info);
+    std::memcpy(CMSG_DATA(c), &info, sizeof info);
+    message.msg_controllen = CMSG_SPACE(sizeof info);
 }
 
 void ReceivedBatch::Layout()
@@ -48,8 +76,15 @@ void ReceivedBatch::Layout()
     m_count = m_next = 0;
 }
 
-bool ReceivedBatch::WaitAndTake(int fd)
+bool ReceivedBatch::WaitAndTake(int fd, std::chrono::microseconds wait)
 {
+    if (wait != m_wait) {
+        const timeval timeout{static_cast<time_t>(wait.count() / 1000000),
+                              static_cast<suseconds_t>(wait.count() % 1000000)};
+        if (setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout) != 0)
+            return false;
+        m_wait = wait;
+    }
     return Take(fd, MSG_WAITFORONE);
 }
 
@@ -84,22 +119,24 @@ ReceivedBatch::Datagram ReceivedBatch::Next()
             ArrivalOf(message)};
 }
 
-void SendQueue::Add(const void* bytes, int length, const sockaddr_in& to, in_addr local)
+void SendQueue::Add(const void* bytes, int length, const Endpoint& to)
 {
+    const socklen_t addressLength = m_family.Address(to, &m_destinations[m_count]);
+    if (addressLength == 0)
+        return;
     const std::size_t offset = m_used;
     m_used += static_cast<std::size_t>(length);
     if (m_bytes.size() < m_used)
         m_bytes.resize(m_used);
     std::memcpy(m_bytes.data() + offset, bytes, static_cast<std::size_t>(length));
     m_offsets[m_count] = offset;
-    m_destinations[m_count] = to;
     msghdr& message = m_headers[m_count].msg_hdr;
     message.msg_name = &m_destinations[m_count];
-    message.msg_namelen = sizeof to;
+    message.msg_namelen = addressLength;
     message.msg_iov = &m_vectors[m_count];
     message.msg_iovlen = 1;
     m_vectors[m_count].iov_len = static_cast<std::size_t>(length);
-    LeaveFrom(message, m_controls[m_count], local);
+    m_family.LeaveFrom(message, m_controls[m_count], to);
     ++m_count;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/UploadFile.h"
 
+#include "platform/RequestedName.h"
+
 #include "platform/TemporaryUpload.h"
 #include "platform/posix/DurableReplace.h"
 #include "platform/posix/OpenBeneath.h"
@@ -60,9 +62,9 @@ static int OpenTargetDirectory(const std::string& writeDir, const std::string& p
 static FileId OpenTemporary(const std::string& writeDir, const std::string& name, UploadFile* upload,
                             BeneathResult* result)
 {
-    const std::size_t slash = name.rfind('/');
-    upload->target = slash == std::string::npos ? name : name.substr(slash + 1);
-    const std::string parent = slash == std::string::npos ? std::string() : name.substr(0, slash);
+    const FolderAndFile parts = SplitRequestedName(name);
+    upload->target = parts.file;
+    const std::string& parent = parts.folder;
     *result = BeneathResult::Failed;
     if (upload->target.empty())
         return kNoFile;

@@ -1,5 +1,7 @@
 #include "platform/SocketLayer.h"
 
+#include <winsock2.h>
+
 // Windows Sockets 2.2: WSARecvMsg and WSASendMsg, which carry each
 // datagram's local address, exist from 2.2 on.
 BOOL AfxSocketInit()

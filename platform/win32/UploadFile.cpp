@@ -1,5 +1,7 @@
 #include "platform/UploadFile.h"
 
+#include "platform/RequestedName.h"
+
 #include "platform/TemporaryUpload.h"
 #include "platform/win32/OpenBeneath.h"
 #include "platform/win32/WideText.h"
@@ -82,9 +84,9 @@ static HANDLE CreateTemporary(HANDLE directory, UploadFile* upload, BeneathResul
 static HANDLE OpenTemporary(const std::string& writeDir, const std::string& name, UploadFile* upload,
                             BeneathResult* result)
 {
-    const std::size_t slash = name.rfind('/');
-    upload->target = slash == std::string::npos ? name : name.substr(slash + 1);
-    const std::string parent = slash == std::string::npos ? std::string() : name.substr(0, slash);
+    const FolderAndFile parts = SplitRequestedName(name);
+    upload->target = parts.file;
+    const std::string& parent = parts.folder;
     *result = BeneathResult::Failed;
     const HANDLE directory = OpenTargetDirectory(writeDir, parent, result);
     if (directory == INVALID_HANDLE_VALUE)

@@ -29,8 +29,9 @@ PACKAGE_PACKAGES="dpkg-dev file"
 # and Qt's platform plugin for it.
 WINDOW_TEST_PACKAGES="xvfb openbox x11-utils iproute2 util-linux qt6-qpa-plugins"
 # Network boots: QEMU with a UEFI firmware and with SeaBIOS and iPXE's ROM,
-# dnsmasq for DHCP, and the boot loaders they fetch.
-NETWORK_BOOT_PACKAGES="qemu-system-x86 ovmf ipxe-qemu dnsmasq-base syslinux-efi syslinux-common pxelinux"
+# dnsmasq for DHCP, and the boot loaders they fetch (GRUB's, made with
+# grub-mkimage, for the UEFI boot over IPv6).
+NETWORK_BOOT_PACKAGES="qemu-system-x86 ovmf ipxe-qemu dnsmasq-base syslinux-efi syslinux-common pxelinux grub-efi-amd64-bin grub-common"
 TEST_PACKAGES="tftp-hpa curl busybox atftp iproute2 nftables util-linux sqlite3 clang clang-format $PACKAGE_PACKAGES desktop-file-utils man-db lintian $WINDOW_TEST_PACKAGES $NETWORK_BOOT_PACKAGES"
 # The Windows build: the mingw-w64 cross compiler (posix threads) and
 # GoogleTest's sources for it; its installer is made by NSIS; its tests run

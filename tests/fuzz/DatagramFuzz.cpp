@@ -1,5 +1,6 @@
 // Fuzzes the service's datagram handling. The input is a setting byte, then
-// records: a datagram from one of four peers, or a number of timer ticks.
+// records: a datagram from one of eight peers of either address family, or a
+// number of timer ticks.
 // Every box that opens may serve the next records inside it, as a real box's
 // nested loop does. Each input runs against a fresh service, with files to
 // serve in two search folders and an empty write folder.
@@ -10,7 +11,8 @@
 #include "tests/fuzz/support/FuzzChecks.h"
 #include "tests/fuzz/support/FuzzInput.h"
 
-#include <arpa/inet.h>
+#include "platform/SocketAddress.h"
+
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
@@ -26,6 +28,9 @@ constexpr std::uint8_t kLongTickRecord = 0xFF;
 constexpr int kNestedRecordChoices = 4;
 // Enough for one transfer's whole lifetime; more would only slow the fuzzer.
 constexpr int kMaxTicksPerInput = 4000;
+// The largest block granted on an interface of unknown MTU: Ethernet's, less
+// IPv4's headers.
+constexpr std::size_t kLargestEthernetBlock = 1500 - 28 - 4;
 
 struct ServedFolders {
     std::string root;
@@ -63,26 +68,23 @@ const ServedFolders& Folders()
     return folders;
 }
 
-sockaddr_in PeerAddress(int index)
+constexpr int kPeers = 8;
+
+Endpoint PeerAddress(int index)
 {
     static const struct {
         const char* address;
         std::uint16_t port;
-    } peers[] = {{"127.0.0.1", 1000}, {"127.0.0.1", 1001}, {"10.0.0.2", 1000}, {"10.0.0.2", 69}};
-    sockaddr_in peer{};
-    peer.sin_family = AF_INET;
-    peer.sin_port = htons(peers[index].port);
-    inet_pton(AF_INET, peers[index].address, &peer.sin_addr);
-    return peer;
+    } peers[kPeers] = {{"127.0.0.1", 1000}, {"127.0.0.1", 1001}, {"10.0.0.2", 1000},    {"10.0.0.2", 69},
+                       {"::1", 1000},       {"::1", 1001},       {"2001:db8::2", 1000}, {"::a00:2", 1000}};
+    return EndpointAccess::FromText(peers[index].address, peers[index].port);
 }
 
-bool IsKnownPeer(const sockaddr_in& to)
+bool IsKnownPeer(const Endpoint& to)
 {
-    for (int i = 0; i < 4; ++i) {
-        const sockaddr_in peer = PeerAddress(i);
-        if (peer.sin_port == to.sin_port && peer.sin_addr.s_addr == to.sin_addr.s_addr)
+    for (int i = 0; i < kPeers; ++i)
+        if (PeerAddress(i).SamePeer(to))
             return true;
-    }
     return false;
 }
 
@@ -93,9 +95,10 @@ void CheckSent(const SentDatagram& sent)
     Require(IsKnownPeer(sent.to), "reply to a peer that never sent anything");
     Require(p.size() >= 4 && p[0] == 0, "reply shorter than a header");
     switch (p[1]) {
-    case 3: Require(p.size() <= 516, "DATA longer than one block"); break;
+    case 3: Require(p.size() <= 4 + kLargestEthernetBlock, "DATA longer than Ethernet carries"); break;
     case 4: Require(p.size() == 4, "ACK of the wrong length"); break;
     case 5: Require(p.size() >= 5 && p.back() == '\0', "ERROR without its zero byte"); break;
+    case 6: Require(p.size() >= 4 && p.back() == '\0', "option acknowledgement without its zero byte"); break;
     default: Require(false, "reply with an unknown opcode");
     }
 }
@@ -150,7 +153,8 @@ private:
         if (header < kFirstTickRecord) {
             const std::uint16_t length = m_input.Word() % (kMaxFuzzDatagram + 1);
             const std::string bytes = m_input.Take(length);
-            QueueDatagram(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), PeerAddress(header & 3));
+            QueueDatagram(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
+                          PeerAddress(header % kPeers));
             m_server.OnReceive(0);
             return;
         }

@@ -66,7 +66,7 @@ sed -n "/<<'SQL'$/,/^SQL$/p" "$source/packaging/vantrel.1" | sed '1d;$d' |
 server=$!
 bound=no
 for _ in $(seq 100); do
-  if grep -q ':0045 ' /proc/net/udp; then bound=yes; break; fi
+  if grep -q ':0045 ' /proc/net/udp /proc/net/udp6; then bound=yes; break; fi
   sleep 0.1
 done
 [ $bound = yes ] || { cat "$work/record" >&2; fail "the installed program did not bind port 69"; }

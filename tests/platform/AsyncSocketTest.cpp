@@ -1,6 +1,7 @@
 // The socket layer: binding, one datagram per receive, oversized datagrams
 // dropped whole, notifications through the event loop, and queued sends.
 #include "platform/AsyncSocket.h"
+#include "platform/SocketAddress.h"
 #include "platform/WinTimer.h"
 
 #include "tests/support/EventPump.h"
@@ -17,13 +18,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-sockaddr_in Loopback(unsigned short port)
+Endpoint Loopback(unsigned short port, const char* address = "127.0.0.1")
 {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
+    return EndpointAccess::FromText(address, port);
 }
 
 class RecordingSocket : public CAsyncSocket {
@@ -31,16 +28,13 @@ public:
     void OnReceive(int) override
     {
         char buffer[1024];
-        sockaddr_in from{};
-        socklen_t length = sizeof from;
-        results.push_back(ReceiveFrom(buffer, sizeof buffer, reinterpret_cast<sockaddr*>(&from), &length));
+        results.push_back(ReceiveFrom(buffer, sizeof buffer, nullptr));
         if (results.back() <= 0)
             return;
         texts.emplace_back(buffer, static_cast<std::size_t>(results.back()));
         lastTextAt = Clock::now();
         if (Clock::now() < feedUntil) {
-            const sockaddr_in self = Loopback(GetLocalPort());
-            SendTo(buffer, results.back(), reinterpret_cast<const sockaddr*>(&self), sizeof self);
+            SendTo(buffer, results.back(), Loopback(GetLocalPort()));
         }
     }
     std::vector<int> results;
@@ -73,7 +67,7 @@ protected:
 
     RecordingSocket server;
     CAsyncSocket client;
-    sockaddr_in to{};
+    Endpoint to;
 };
 
 } // namespace
@@ -94,10 +88,9 @@ TEST(AsyncSocket, TakenPortFailsToBind)
 
 TEST_F(AsyncSocketPair, DeliversOneDatagramPerReceiveAndDropsOversizedOnes)
 {
-    const auto* target = reinterpret_cast<const sockaddr*>(&to);
     const std::string sizes[] = {"first", std::string(1025, 'x'), std::string(1024, 'y'), "", "last"};
     for (const std::string& datagram : sizes)
-        EXPECT_EQ(client.SendTo(datagram.data(), static_cast<int>(datagram.size()), target, sizeof to),
+        EXPECT_EQ(client.SendTo(datagram.data(), static_cast<int>(datagram.size()), to),
                   static_cast<int>(datagram.size()));
 
     PumpUntil([&] { return server.texts.size() == 3; });
@@ -125,23 +118,26 @@ TEST_F(AsyncSocketPair, QueuedDatagramsLeaveInTheirOrderAFullQueueAtOnce)
     EXPECT_EQ(server.texts, sent);
 }
 
+// One socket serves both families: an IPv4 peer is reported as the record
+// writes IPv4 addresses, never in its IPv4-mapped form.
 TEST(AsyncSocket, ReportsSourceAddressAndNothingWaiting)
 {
     CAsyncSocket server;
     ASSERT_TRUE(server.Create(0, SOCK_DGRAM, 0));
-    CAsyncSocket client;
-    ASSERT_TRUE(client.Create(0, SOCK_DGRAM, 0, "127.0.0.1"));
+    EXPECT_FALSE(server.IPv4Only());
     char buffer[16];
-    sockaddr_in from{};
-    socklen_t length = sizeof from;
-    EXPECT_LT(server.ReceiveFrom(buffer, sizeof buffer, reinterpret_cast<sockaddr*>(&from), &length), 0);
-
-    const sockaddr_in to = Loopback(server.GetLocalPort());
-    client.SendTo("hi", 2, reinterpret_cast<const sockaddr*>(&to), sizeof to);
-    EXPECT_EQ(server.ReceiveFrom(buffer, sizeof buffer, reinterpret_cast<sockaddr*>(&from), &length), 2);
-    EXPECT_EQ(length, static_cast<socklen_t>(sizeof from));
-    EXPECT_EQ(ntohs(from.sin_port), client.GetLocalPort());
-    EXPECT_EQ(ntohl(from.sin_addr.s_addr), INADDR_LOOPBACK);
+    Endpoint from;
+    EXPECT_LT(server.ReceiveFrom(buffer, sizeof buffer, &from), 0);
+    for (const char* loopback : {"127.0.0.1", "::1"}) {
+        CAsyncSocket client;
+        ASSERT_TRUE(client.Create(0, SOCK_DGRAM, 0, loopback));
+        client.SendTo("hi", 2, Loopback(server.GetLocalPort(), loopback));
+        EXPECT_TRUE(PumpUntil([&] { return server.ReceiveFrom(buffer, sizeof buffer, &from) == 2; })) << loopback;
+        EXPECT_EQ(from.PeerText(), Loopback(client.GetLocalPort(), loopback).PeerText());
+        EXPECT_EQ(from.IsIPv4(), loopback[0] != ':');
+    }
+    EXPECT_EQ(Loopback(69, "::ffff:127.0.0.1").PeerText(), "127.0.0.1:69");
+    EXPECT_EQ(Loopback(69, "::1").PeerText(), "[::1]:69");
 
     CAsyncSocket invalid;
     EXPECT_FALSE(invalid.Create(0, SOCK_DGRAM, FD_READ, "not an address"));
@@ -163,7 +159,7 @@ TEST_F(AsyncSocketPair, AStreamOfDatagramsLeavesTheTimersTheirTicks)
         const Clock::time_point end = start + std::chrono::milliseconds(400);
         const auto startStream = [&] {
             for (int i = 0; i < 4; ++i)
-                client.SendTo("ack", 3, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+                client.SendTo("ack", 3, to);
         };
         server.texts.clear();
         server.feedUntil = end;
@@ -193,7 +189,7 @@ TEST_F(AsyncSocketPair, AStreamOfDatagramsLeavesTheTimersTheirTicks)
         longestWait = std::max(longestWait, end - std::min(lastTick, end));
         EXPECT_LT(longestWait, std::chrono::milliseconds(200));
 
-        client.SendTo("after", 5, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+        client.SendTo("after", 5, to);
         EXPECT_TRUE(PumpUntil([&] { return !server.texts.empty() && server.texts.back() == "after"; }));
     }
 }
@@ -205,28 +201,19 @@ TEST(AsyncSocket, RepliesLeaveFromTheAddressTheDatagramWasSentTo)
     CAsyncSocket client;
     ASSERT_TRUE(client.Create(0, SOCK_DGRAM, 0, "127.0.0.1"));
     for (const char* asked : {"127.0.0.1", "127.0.0.2"}) {
-        sockaddr_in to = Loopback(server.GetLocalPort());
-        inet_pton(AF_INET, asked, &to.sin_addr);
-        client.SendTo("ask", 3, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+        const Endpoint to = Loopback(server.GetLocalPort(), asked);
+        client.SendTo("ask", 3, to);
         char buffer[16];
-        sockaddr_in from{};
-        socklen_t length = sizeof from;
-        in_addr local{};
-        ASSERT_TRUE(PumpUntil([&] {
-            return server.ReceiveFrom(buffer, sizeof buffer, reinterpret_cast<sockaddr*>(&from), &length, 0, &local)
-                == 3;
-        })) << asked;
-        EXPECT_EQ(local.s_addr, to.sin_addr.s_addr) << asked;
+        Endpoint from;
+        ASSERT_TRUE(PumpUntil([&] { return server.ReceiveFrom(buffer, sizeof buffer, &from) == 3; })) << asked;
+        const in6_addr local = EndpointAccess::Local(from);
+        EXPECT_EQ(UnmappedIPv4(local).s_addr, UnmappedIPv4(EndpointAccess::PeerAsIPv6(to).sin6_addr).s_addr) << asked;
 
-        server.SendTo("reply", 5, reinterpret_cast<const sockaddr*>(&from), length, 0,
-                      server.SourceToName(from, local));
-        sockaddr_in replier{};
-        length = sizeof replier;
-        ASSERT_TRUE(PumpUntil([&] {
-            return client.ReceiveFrom(buffer, sizeof buffer, reinterpret_cast<sockaddr*>(&replier), &length) == 5;
-        })) << asked;
+        server.SendTo("reply", 5, server.ReplyEndpointFor(from));
+        Endpoint replier;
+        ASSERT_TRUE(PumpUntil([&] { return client.ReceiveFrom(buffer, sizeof buffer, &replier) == 5; })) << asked;
         if (SendsFromGivenSource()) {
-            EXPECT_EQ(replier.sin_addr.s_addr, to.sin_addr.s_addr) << asked;
+            EXPECT_EQ(replier.PeerText(), to.PeerText()) << asked;
         }
     }
 }

@@ -58,7 +58,7 @@ TEST(Options, AnErrorAnsweringTheAcknowledgementEndsTheTransferQuietly)
     service.PutFile(0, "syslinux.efi", RandomBytes(5000, 32));
     StandardErrorCapture record;
     Peer peer(service.port);
-    const std::string client = "vantrel: 127.0.0.1:" + std::to_string(peer.Port()) + " ";
+    const std::string client = "vantrel: " + peer.RecordName() + " ";
     peer.Send(OptionsRequest(1, "syslinux.efi", {{"tsize", "0"}, {"blksize", "1468"}, {"windowsize", "4"}}));
     ASSERT_TRUE(peer.Receive());
     peer.Send(ErrorPacket(8, "User aborted the transfer"));

@@ -67,7 +67,7 @@ TEST(ReadTransfer, RecordHasOneLinePerEventNeverOnePerBlock)
     service.PutFile(0, "f.bin", RandomBytes(3000, 13));
     StandardErrorCapture record;
     Peer peer(service.port);
-    const std::string client = "vantrel: 127.0.0.1:" + std::to_string(peer.Port()) + " ";
+    const std::string client = "vantrel: " + peer.RecordName() + " ";
     ASSERT_TRUE(peer.Download("f.bin"));
     ASSERT_EQ(peer.Upload("up.bin", std::string(700, 'u')), 0);
     service.enableWrite = 0;

@@ -2,7 +2,7 @@
 // peer that a record belongs to, whose datagrams find it.
 #include "support/ServiceHarness.h"
 
-#include "platform/NetTypes.h"
+#include "platform/SocketAddress.h"
 #include "server/TransferTable.h"
 
 #include <algorithm>
@@ -13,7 +13,7 @@ static std::vector<unsigned short> PeerPorts(const ServiceHarness& service)
 {
     std::vector<unsigned short> ports;
     for (CTransfer* t = service.server.Head(); t; t = t->next)
-        ports.push_back(ntohs(t->peer.sin_port));
+        ports.push_back(ntohs(EndpointAccess::PeerAsIPv6(t->peer).sin6_port));
     return ports;
 }
 
@@ -77,36 +77,36 @@ TEST(TransferTable, RecordKeepsRequestersAddressAndFreshCounters)
         EXPECT_EQ(t->replyTimeout, 6);
         EXPECT_EQ(t->lifetime, 3600);
         EXPECT_EQ(t->retries, 0);
-        EXPECT_EQ(t->peer.sin_family, AF_INET);
-        EXPECT_EQ(ntohs(t->peer.sin_port), peer.Port());
-        EXPECT_EQ(ntohl(t->peer.sin_addr.s_addr), INADDR_LOOPBACK);
+        EXPECT_TRUE(t->peer.SamePeer(EndpointAccess::FromText(TestLoopback(), peer.Port())));
     }
 }
 
 // Each peer finds its own record, also where the address of one and the port
 // of the other fill the same bits of a key that lets them overlap: as they
 // are stored, in network order, the first byte of the address (127 and 11
-// are odd, 10 is even) and the top bit of either byte of the port.
+// are odd, 10 is even) and the top bit of either byte of the port; and IPv6
+// peers whose addresses differ only where an IPv4 one would be.
 TEST(TransferTable, PeersThatDifferInAnyBitFindTheirOwnRecords)
 {
     const struct {
         const char* address;
         unsigned short port;
     } peers[] = {
-        {"127.0.0.1", 0x1234}, {"127.0.0.1", 0x12b4}, {"127.0.0.1", 0x9234}, {"11.0.0.1", 0x1234},
-        {"10.0.0.1", 0x12b4},  {"10.0.0.1", 0x9234},  {"10.0.0.1", 0x1234},  {"10.0.0.2", 0x1234},
+        {"127.0.0.1", 0x1234}, {"127.0.0.1", 0x12b4}, {"127.0.0.1", 0x9234},   {"11.0.0.1", 0x1234},
+        {"10.0.0.1", 0x12b4},  {"10.0.0.1", 0x9234},  {"10.0.0.1", 0x1234},    {"10.0.0.2", 0x1234},
+        {"::a00:1", 0x1234},   {"::1", 0x1234},       {"2001:db8::1", 0x1234}, {"2001:db8::1:1", 0x1234},
     };
     constexpr std::size_t kPeers = std::size(peers);
     CTransfer records[kPeers];
     CTransferIndex index;
     for (std::size_t i = 0; i < kPeers; ++i) {
-        records[i].peer.sin_family = AF_INET;
-        records[i].peer.sin_port = htons(peers[i].port);
-        ASSERT_EQ(inet_pton(AF_INET, peers[i].address, &records[i].peer.sin_addr), 1);
+        records[i].peer = EndpointAccess::FromText(peers[i].address, peers[i].port);
         index.Add(&records[i]);
     }
     for (std::size_t i = 0; i < kPeers; ++i)
         EXPECT_EQ(index.FindRead(records[i].peer), &records[i]) << peers[i].address << ":" << peers[i].port;
+    // An IPv4 peer on a socket of both families comes as an IPv4-mapped address.
+    EXPECT_EQ(index.FindRead(EndpointAccess::FromText("::ffff:10.0.0.1", 0x1234)), &records[6]);
     for (CTransfer& record : records)
         index.Remove(&record);
 }

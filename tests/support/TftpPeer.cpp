@@ -1,8 +1,10 @@
 #include "tests/support/TftpPeer.h"
 
+#include "platform/SocketAddress.h"
 #include "tests/support/EventPump.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 void PumpEvents(int ms)
 {
@@ -70,20 +72,24 @@ std::uint16_t BlockOf(const std::string& packet)
     return WordAt(packet, 2);
 }
 
-Peer::Peer(unsigned short serverPort)
+const char* TestLoopback()
 {
-    m_socket.Create(0, SOCK_DGRAM, 0, "127.0.0.1");
-    m_server.sin_family = AF_INET;
-    m_server.sin_port = htons(serverPort);
-    m_server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const char* family = std::getenv("VANTREL_TEST_FAMILY");
+    return family && std::string(family) == "ipv6" ? "::1" : "127.0.0.1";
+}
+
+Peer::Peer(unsigned short serverPort, const char* loopback)
+    : m_loopback(loopback),
+      m_server(EndpointAccess::FromText(loopback, serverPort))
+{
+    m_socket.Create(0, SOCK_DGRAM, 0, loopback);
 }
 
 Peer::~Peer() = default;
 
 void Peer::Send(const std::string& packet)
 {
-    m_socket.SendTo(packet.data(), static_cast<int>(packet.size()), reinterpret_cast<sockaddr*>(&m_server),
-                    sizeof m_server);
+    m_socket.SendTo(packet.data(), static_cast<int>(packet.size()), m_server);
 }
 
 std::optional<std::string> Peer::Receive(int timeoutMs)
@@ -91,9 +97,7 @@ std::optional<std::string> Peer::Receive(int timeoutMs)
     char buffer[2048];
     int n = -1;
     const auto received = [&] {
-        sockaddr_in from{};
-        socklen_t length = sizeof from;
-        n = m_socket.ReceiveFrom(buffer, sizeof buffer, reinterpret_cast<sockaddr*>(&from), &length);
+        n = m_socket.ReceiveFrom(buffer, sizeof buffer, nullptr);
         return n >= 0;
     };
     if (!PumpUntil(received, timeoutMs))
@@ -113,6 +117,11 @@ std::vector<std::string> Peer::Drain(int quietMs)
 unsigned short Peer::Port() const
 {
     return m_socket.GetLocalPort();
+}
+
+std::string Peer::RecordName() const
+{
+    return EndpointAccess::FromText(m_loopback.c_str(), Port()).PeerText();
 }
 
 // The block size and window of the options asked, or those of a request

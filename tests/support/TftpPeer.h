@@ -25,10 +25,14 @@ std::string ErrorPacket(std::uint16_t code, const std::string& message);
 std::uint16_t OpcodeOf(const std::string& packet);
 std::uint16_t BlockOf(const std::string& packet);
 
+// The loopback address of the family the service tests run over: ::1 when
+// the environment's VANTREL_TEST_FAMILY is ipv6, else 127.0.0.1.
+const char* TestLoopback();
+
 // A client socket on an ephemeral loopback port.
 class Peer {
 public:
-    explicit Peer(unsigned short serverPort);
+    explicit Peer(unsigned short serverPort, const char* loopback = TestLoopback());
     ~Peer();
     Peer(const Peer&) = delete;
     Peer& operator=(const Peer&) = delete;
@@ -40,6 +44,8 @@ public:
     // Pumps events for quietMs and returns every datagram that arrived.
     std::vector<std::string> Drain(int quietMs = 50);
     unsigned short Port() const;
+    // The peer as the record names it: "127.0.0.1:<port>" or "[::1]:<port>".
+    std::string RecordName() const;
 
     // RRQ and ACKs up to the final block; the file's bytes, or nothing when
     // the transfer did not complete. Each DATA packet's length is recorded.
@@ -56,5 +62,6 @@ private:
     bool Request(std::uint16_t opcode, const std::string& name, const OptionList& options);
 
     CAsyncSocket m_socket; // without notifications: Receive takes what came
-    sockaddr_in m_server{};
+    std::string m_loopback;
+    Endpoint m_server;
 };

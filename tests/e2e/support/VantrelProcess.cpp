@@ -91,16 +91,18 @@ bool VantrelProcess::IsRunning() const
 
 int CountUdpSocketsOnPort(int port)
 {
-    QFile table("/proc/net/udp");
-    if (!table.open(QIODevice::ReadOnly))
-        return -1;
     const QString wanted = QStringLiteral(":%1").arg(port, 4, 16, QLatin1Char('0')).toUpper();
     int count = 0;
-    table.readLine(); // the header
-    while (!table.atEnd()) {
-        const QList<QByteArray> fields = table.readLine().simplified().split(' ');
-        if (fields.size() > 1 && fields[1].endsWith(wanted.toLatin1()))
-            ++count;
+    for (const char* path : {"/proc/net/udp", "/proc/net/udp6"}) {
+        QFile table(path);
+        if (!table.open(QIODevice::ReadOnly))
+            continue;
+        table.readLine(); // the header
+        while (!table.atEnd()) {
+            const QList<QByteArray> fields = table.readLine().simplified().split(' ');
+            if (fields.size() > 1 && fields[1].endsWith(wanted.toLatin1()))
+                ++count;
+        }
     }
     return count;
 }

@@ -33,7 +33,8 @@ private:
     QProcess m_process;
 };
 
-// How many UDP sockets of this network namespace are bound to port.
+// How many UDP sockets of this network namespace, of either family, are
+// bound to port.
 int CountUdpSocketsOnPort(int port);
 // Waits until count sockets are bound to port; false after timeoutMs.
 bool WaitForUdpSockets(int port, int count, int timeoutMs);

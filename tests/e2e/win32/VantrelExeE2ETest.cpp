@@ -1,9 +1,9 @@
 // The real vantrel.exe under wine, driven from outside as a user drives it:
 // its windows from their templates, the browse button's tooltip, the settings
 // kept however it is closed, both kinds of directory dialog, real clients of
-// the host served from folders in any script while the Status field follows
-// and while boxes and dialogs are open, and a second instance refused the
-// port.
+// the host served over IPv4 and IPv6 from folders in any script while the
+// Status field follows and while boxes and dialogs are open, and a second
+// instance refused the port.
 #include "tests/e2e/win32/probe/WindowProbe.h"
 #include "tests/e2e/win32/support/VantrelWindow.h"
 #include "tests/e2e/win32/support/WindowPicture.h"
@@ -369,12 +369,28 @@ TEST_F(VantrelExeE2ETest, RealClientsDownloadAndUploadWhileTheStatusShowsEachSte
     ASSERT_EQ(RunHostCommand(tftp + "put " + kRoot + "/config.txt config.txt"), 0);
     EXPECT_EQ(ReadFileBytes(std::string(kRoot) + "/" + kWideFolders[0] + "/config.txt"), "hostname lab-switch\r\n");
 
+    // Each folder's file over IPv4's loopback and over IPv6's, which the one
+    // socket serves alike: tftp-hpa's tftp with either, and curl with IPv6's.
+    using Download = std::function<std::string(const std::string& remote, const std::string& local)>;
+    const Download downloads[] = {
+        [&](const std::string& remote, const std::string& local) { return tftp + "get " + remote + " " + local; },
+        [](const std::string& remote, const std::string& local) {
+            return "/usr/bin/tftp -m binary ::1 -c get " + remote + " " + local;
+        },
+        [](const std::string& remote, const std::string& local) {
+            return "curl -sS -o " + local + " tftp://[::1]/" + remote;
+        },
+    };
     for (std::size_t i = 0; i < std::size(kWideFolders); ++i) {
         const std::string folder = kWideFolders[i], name = "in-" + std::to_string(i), served = "from " + folder;
-        SCOPED_TRACE(folder);
         WriteFileBytes(std::string(kRoot) + "/" + folder + "/" + name, served);
-        EXPECT_EQ(RunHostCommand(tftp + "get " + name + " " + kRoot + "/" + name), 0);
-        EXPECT_EQ(ReadFileBytes(std::string(kRoot) + "/" + name), served);
+        for (std::size_t j = 0; j < std::size(downloads); ++j) {
+            const std::string local = std::string(kRoot) + "/" + name + "-" + std::to_string(j);
+            const std::string command = downloads[j](name, local);
+            SCOPED_TRACE(command);
+            EXPECT_EQ(RunHostCommand(command), 0);
+            EXPECT_EQ(ReadFileBytes(local), served);
+        }
     }
 
     Peer boxRaiser(69);

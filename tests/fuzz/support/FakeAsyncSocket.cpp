@@ -13,7 +13,7 @@ namespace {
 
 struct QueuedDatagram {
     std::string bytes;
-    sockaddr_in source{};
+    Endpoint source;
 };
 
 std::optional<QueuedDatagram>& Queued()
@@ -26,7 +26,7 @@ SendObserver g_observer = nullptr;
 
 } // namespace
 
-void QueueDatagram(const std::uint8_t* bytes, std::size_t length, const sockaddr_in& source)
+void QueueDatagram(const std::uint8_t* bytes, std::size_t length, const Endpoint& source)
 {
     Queued() = QueuedDatagram{std::string(reinterpret_cast<const char*>(bytes), length), source};
 }
@@ -36,9 +36,14 @@ void SetSendObserver(SendObserver observer)
     g_observer = observer;
 }
 
-struct CAsyncSocket::Batches { };
+struct CAsyncSocket::Impl {
+    bool open = false;
+};
 
-CAsyncSocket::CAsyncSocket() = default;
+CAsyncSocket::CAsyncSocket()
+    : m_impl(std::make_unique<Impl>())
+{
+}
 
 CAsyncSocket::~CAsyncSocket()
 {
@@ -47,79 +52,72 @@ CAsyncSocket::~CAsyncSocket()
 
 BOOL CAsyncSocket::Create(UINT port, int type, long, LPCSTR)
 {
-    if (m_socket >= 0 || type != SOCK_DGRAM || port > 0xFFFF)
+    if (m_impl->open || type != SOCK_DGRAM || port > 0xFFFF)
         return FALSE;
-    m_socket = 0;
+    m_impl->open = true;
     return TRUE;
 }
 
-// As the real layer does: one datagram per call, one too long dropped whole.
-int CAsyncSocket::ReceiveFrom(void* buf, int len, sockaddr* from, socklen_t* fromLen, int, in_addr* local,
-                              unsigned* interfaceIndex)
+bool CAsyncSocket::IPv4Only() const
 {
-    if (m_socket < 0 || len < 0 || !Queued())
+    return false;
+}
+
+// As the real layer does: one datagram per call, one too long dropped whole.
+// The datagram arrives on an interface whose MTU is unknown: blocks as large
+// as Ethernet carries.
+int CAsyncSocket::ReceiveFrom(void* buf, int len, Endpoint* from, int)
+{
+    if (!m_impl->open || len < 0 || !Queued())
         return -1;
     const QueuedDatagram datagram = *Queued();
     Queued().reset();
-    if (from && fromLen) {
-        const socklen_t copied = std::min<socklen_t>(*fromLen, sizeof datagram.source);
-        std::memcpy(from, &datagram.source, copied);
-        *fromLen = sizeof datagram.source;
-    }
-    if (local)
-        *local = in_addr{htonl(INADDR_LOOPBACK)};
-    // An interface whose MTU is unknown: blocks as large as Ethernet carries.
-    if (interfaceIndex)
-        *interfaceIndex = 0;
+    if (from)
+        *from = datagram.source;
     if (datagram.bytes.size() > static_cast<std::size_t>(len))
         return 0;
     std::memcpy(buf, datagram.bytes.data(), datagram.bytes.size());
     return static_cast<int>(datagram.bytes.size());
 }
 
-int CAsyncSocket::SendTo(const void* buf, int len, const sockaddr* to, int toLen, int, in_addr)
+int CAsyncSocket::SendTo(const void* buf, int len, const Endpoint& to, int)
 {
-    if (m_socket < 0 || len < 0 || toLen != static_cast<int>(sizeof(sockaddr_in)))
+    if (!m_impl->open || len < 0)
         return -1;
     SentDatagram sent;
     sent.bytes.assign(static_cast<const char*>(buf), static_cast<std::size_t>(len));
-    std::memcpy(&sent.to, to, sizeof sent.to);
+    sent.to = to;
     if (g_observer)
         g_observer(sent);
     return len;
-}
-
-bool CAsyncSocket::HasReceivedDatagrams() const
-{
-    return false;
 }
 
 void CAsyncSocket::RepostReceive()
 {
 }
 
-void CAsyncSocket::QueueSendTo(const void* buf, int len, const sockaddr_in& to, in_addr local)
+void CAsyncSocket::QueueSendTo(const void* buf, int len, const Endpoint& to)
 {
-    SendTo(buf, len, reinterpret_cast<const sockaddr*>(&to), sizeof to, 0, local);
+    SendTo(buf, len, to);
 }
 
 void CAsyncSocket::SendQueued()
 {
 }
 
-in_addr CAsyncSocket::SourceToName(const sockaddr_in&, in_addr local) const
+Endpoint CAsyncSocket::ReplyEndpointFor(const Endpoint& from) const
 {
-    return local;
+    return from;
 }
 
 void CAsyncSocket::Close()
 {
-    m_socket = -1;
+    m_impl->open = false;
 }
 
 unsigned short CAsyncSocket::GetLocalPort() const
 {
-    return m_socket < 0 ? 0 : 69;
+    return m_impl->open ? 69 : 0;
 }
 
 void CAsyncSocket::OnReceive(int)

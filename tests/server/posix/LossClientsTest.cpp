@@ -2,6 +2,7 @@
 // namespace: nftables drops every Nth datagram that the service sends, so the
 // loss is deterministic and each transfer needs a known number of resends.
 // And sends through a slow one, which fills the socket's send buffer.
+#include "platform/SocketAddress.h"
 #include "support/ChildProcess.h"
 #include "support/Clients.h"
 #include "tests/server/support/ServiceHarness.h"
@@ -122,16 +123,12 @@ TEST_F(LossClients, FourthLossOfDownloadGivesUp)
 // a lost one would be.
 TEST_F(LossClients, AFullSendBufferFailsSendsAtOnce)
 {
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(9); // nobody reads there
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const Endpoint to = EndpointAccess::FromText("127.0.0.1", 9); // nobody reads there
     const std::string block = DataPacket(1, std::string(512, 'x'));
     const int length = static_cast<int>(block.size());
     SlowLoopback slow;
     int sent = 0;
-    while (sent < 400
-           && service.server.SendTo(block.data(), length, reinterpret_cast<sockaddr*>(&to), sizeof to) == length)
+    while (sent < 400 && service.server.SendTo(block.data(), length, to) == length)
         ++sent;
     EXPECT_TRUE(errno == EAGAIN || errno == EWOULDBLOCK) << std::strerror(errno);
     EXPECT_LT(sent, 400) << "a full buffer makes a send fail";

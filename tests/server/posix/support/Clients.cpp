@@ -1,17 +1,19 @@
 #include "Clients.h"
 
+#include "tests/support/TftpPeer.h"
+
 namespace {
 
-const QString kServer = "127.0.0.1";
+const QString kServer = TestLoopback();
 
 QStringList CurlGet(const QStringList& options, const QString& remote, const QString& local)
 {
-    return QStringList{"-sS"} + options + QStringList{"-o", local, "tftp://" + kServer + "/" + remote};
+    return QStringList{"-sS"} + options + QStringList{"-o", local, ServerUrl(kServer) + remote};
 }
 
 QStringList CurlPut(const QStringList& options, const QString& local, const QString& remote)
 {
-    return QStringList{"-sS"} + options + QStringList{"-T", local, "tftp://" + kServer + "/" + remote};
+    return QStringList{"-sS"} + options + QStringList{"-T", local, ServerUrl(kServer) + remote};
 }
 
 QStringList BusyboxGet(const QStringList& options, const QString& remote, const QString& local)
@@ -28,6 +30,18 @@ QStringList BusyboxPut(const QStringList& options, const QString& local, const Q
 const QStringList kAtftpOptions{"--option", "blksize 1468", "--option", "windowsize 16", "--option", "tsize"};
 
 } // namespace
+
+QString ServerUrl(const QString& host)
+{
+    QString inUrl = host;
+    inUrl.replace("%", "%25"); // a scope's
+    return "tftp://" + (host.contains(':') ? "[" + inUrl + "]" : inUrl) + "/";
+}
+
+QString ServerHost()
+{
+    return kServer;
+}
 
 const std::vector<TftpClient>& TftpClients()
 {

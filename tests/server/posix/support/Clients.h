@@ -1,7 +1,8 @@
 #pragma once
 // The real TFTP clients the service is tried with, each run as a child
-// process against 127.0.0.1 port 69 while the event loop serves: without
-// options first, then asking for options.
+// process against port 69 of the loopback address of the family the tests
+// run over (127.0.0.1 or ::1) while the event loop serves: without options
+// first, then asking for options.
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -15,3 +16,6 @@ struct TftpClient {
 };
 
 const std::vector<TftpClient>& TftpClients();
+// The address the clients ask, and a URL of a server at host ("tftp://[::1]/").
+QString ServerHost();
+QString ServerUrl(const QString& host);
