@@ -75,7 +75,7 @@ struct CAsyncSocket::Impl {
 
     CAsyncSocket* owner;
     int fd = -1;
-    bool ipv6 = false;
+    bool ipv6 = false;     // an IPv6 socket, which sees IPv4 peers mapped when it serves both families
     bool ipv4Only = false; // without IPv6, which the system lacks
     QSocketNotifier* notifier = nullptr;
     std::unique_ptr<Batches> batches;
@@ -93,44 +93,28 @@ CAsyncSocket::~CAsyncSocket()
 
 namespace {
 
-// A socket bound to port on address, or on every address of its family;
-// -1 on failure, with errno saying why.
-int BoundSocket(int family, UINT port, const void* address, bool bothFamilies)
+// A socket of one family bound to port on address (text of that family), or
+// on every address of the family; -1 on failure, with errno saying why. An
+// IPv6 socket may take IPv4 datagrams too.
+int BoundSocket(bool ipv6, UINT port, LPCSTR address, bool bothFamilies)
 {
+    const Endpoint wanted = EndpointAccess::FromText(address ? address : ipv6 ? "::" : "0.0.0.0", port);
+    sockaddr_in6 local{};
+    const socklen_t localLength = EndpointAccess::PeerFor(wanted, ipv6, &local);
     // A blocking socket, so that the handler can wait a moment for a peer's
     // next datagram; every other call says MSG_DONTWAIT.
-    const int fd = socket(family, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    const int fd = socket(ipv6 ? AF_INET6 : AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return -1;
     const int on = 1;
     const int v6only = bothFamilies ? 0 : 1;
-    sockaddr_in6 local6{};
-    sockaddr_in local4{};
-    const sockaddr* local;
-    socklen_t localLength;
-    bool ready;
     // Each datagram's local address comes with it, for the replies to leave
     // from: IP_PKTINFO for IPv4 datagrams, on either family's socket.
-    if (family == AF_INET6) {
-        local6.sin6_family = AF_INET6;
-        local6.sin6_port = htons(static_cast<std::uint16_t>(port));
-        if (address)
-            std::memcpy(&local6.sin6_addr, address, sizeof local6.sin6_addr);
-        local = reinterpret_cast<const sockaddr*>(&local6);
-        localLength = sizeof local6;
-        ready = setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &v6only, sizeof v6only) == 0
+    const bool ready = ipv6 ? setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &v6only, sizeof v6only) == 0
             && setsockopt(fd, IPPROTO_IPV6, IPV6_RECVPKTINFO, &on, sizeof on) == 0
-            && (!bothFamilies || setsockopt(fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on) == 0);
-    } else {
-        local4.sin_family = AF_INET;
-        local4.sin_port = htons(static_cast<std::uint16_t>(port));
-        if (address)
-            std::memcpy(&local4.sin_addr, address, sizeof local4.sin_addr);
-        local = reinterpret_cast<const sockaddr*>(&local4);
-        localLength = sizeof local4;
-        ready = setsockopt(fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on) == 0;
-    }
-    if (!ready || bind(fd, local, localLength) != 0) {
+            && (!bothFamilies || setsockopt(fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on) == 0)
+                            : setsockopt(fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on) == 0;
+    if (!ready || localLength == 0 || bind(fd, reinterpret_cast<const sockaddr*>(&local), localLength) != 0) {
         const int error = errno;
         ::close(fd);
         errno = error;
@@ -155,24 +139,24 @@ BOOL CAsyncSocket::Create(UINT port, int type, long events, LPCSTR address)
     in_addr ipv4{};
     in6_addr ipv6{};
     int fd = -1;
-    bool bothFamilies = false;
+    bool ipv6Socket = true;
     if (!address) {
-        fd = BoundSocket(AF_INET6, port, nullptr, true);
-        bothFamilies = fd >= 0;
+        fd = BoundSocket(true, port, nullptr, true);
         m_impl->ipv4Only = fd < 0 && WithoutIPv6(errno);
+        ipv6Socket = !m_impl->ipv4Only;
         if (m_impl->ipv4Only)
-            fd = BoundSocket(AF_INET, port, nullptr, false);
+            fd = BoundSocket(false, port, nullptr, false);
     } else if (inet_pton(AF_INET, address, &ipv4) == 1) {
-        fd = BoundSocket(AF_INET, port, &ipv4, false);
+        ipv6Socket = false;
+        fd = BoundSocket(false, port, address, false);
     } else if (inet_pton(AF_INET6, address, &ipv6) == 1) {
-        fd = BoundSocket(AF_INET6, port, &ipv6, false);
-        bothFamilies = fd >= 0;
+        fd = BoundSocket(true, port, address, false);
     }
     if (fd < 0)
         return FALSE;
     m_impl->fd = fd;
-    m_impl->ipv6 = bothFamilies;
-    m_impl->batches = std::make_unique<Impl::Batches>(SocketFamily(bothFamilies));
+    m_impl->ipv6 = ipv6Socket;
+    m_impl->batches = std::make_unique<Impl::Batches>(SocketFamily(ipv6Socket));
     if (events & FD_READ)
         m_impl->notifier = new ReadNotifier(fd, [impl = m_impl.get()] { impl->DispatchReceived(); });
     return TRUE;

@@ -87,36 +87,26 @@ bool PrepareSocket(SOCKET s, int family, bool bothFamilies)
         == 0;
 }
 
-bool Bind(SOCKET s, int family, UINT port, const void* address)
+// Binds s, of one family, to port on address (text of that family), or on
+// every address of the family.
+bool Bind(SOCKET s, bool ipv6, UINT port, LPCSTR address)
 {
+    const Endpoint wanted = EndpointAccess::FromText(address ? address : ipv6 ? "::" : "0.0.0.0", port);
     sockaddr_in6 local{};
-    int length = sizeof local;
-    if (family == AF_INET6) {
-        local.sin6_family = AF_INET6;
-        local.sin6_port = htons(static_cast<u_short>(port));
-        if (address)
-            std::memcpy(&local.sin6_addr, address, sizeof local.sin6_addr);
-    } else {
-        sockaddr_in plain{};
-        plain.sin_family = AF_INET;
-        plain.sin_port = htons(static_cast<u_short>(port));
-        if (address)
-            std::memcpy(&plain.sin_addr, address, sizeof plain.sin_addr);
-        std::memcpy(&local, &plain, sizeof plain);
-        length = sizeof plain;
-    }
-    return bind(s, reinterpret_cast<const sockaddr*>(&local), length) == 0;
+    const int length = EndpointAccess::PeerFor(wanted, ipv6, &local);
+    return length > 0 && bind(s, reinterpret_cast<const sockaddr*>(&local), length) == 0;
 }
 
 // A non-blocking socket bound to port on address, or on every address of its
 // family; INVALID_SOCKET on failure, with WSAGetLastError saying why.
-SOCKET BoundSocket(int family, UINT port, const void* address, bool bothFamilies)
+SOCKET BoundSocket(bool ipv6, UINT port, LPCSTR address, bool bothFamilies)
 {
+    const int family = ipv6 ? AF_INET6 : AF_INET;
     const SOCKET s = WSASocketA(family, SOCK_DGRAM, IPPROTO_UDP, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT);
     if (s == INVALID_SOCKET)
         return s;
     u_long nonBlocking = 1;
-    if (!PrepareSocket(s, family, bothFamilies) || !Bind(s, family, port, address)
+    if (!PrepareSocket(s, family, bothFamilies) || !Bind(s, ipv6, port, address)
         || ioctlsocket(s, FIONBIO, &nonBlocking) != 0) {
         const int error = WSAGetLastError();
         closesocket(s);
@@ -244,18 +234,18 @@ BOOL CAsyncSocket::Create(UINT port, int type, long events, LPCSTR address)
     in_addr ipv4{};
     in6_addr ipv6{};
     SOCKET s = INVALID_SOCKET;
-    bool ipv6Socket = false;
+    bool ipv6Socket = true;
     if (!address) {
-        s = BoundSocket(AF_INET6, port, nullptr, true);
-        ipv6Socket = s != INVALID_SOCKET;
+        s = BoundSocket(true, port, nullptr, true);
         impl.ipv4Only = s == INVALID_SOCKET && WithoutIPv6(WSAGetLastError());
+        ipv6Socket = !impl.ipv4Only;
         if (impl.ipv4Only)
-            s = BoundSocket(AF_INET, port, nullptr, false);
+            s = BoundSocket(false, port, nullptr, false);
     } else if (inet_pton(AF_INET, address, &ipv4) == 1) {
-        s = BoundSocket(AF_INET, port, &ipv4, false);
+        ipv6Socket = false;
+        s = BoundSocket(false, port, address, false);
     } else if (inet_pton(AF_INET6, address, &ipv6) == 1) {
-        s = BoundSocket(AF_INET6, port, &ipv6, false);
-        ipv6Socket = s != INVALID_SOCKET;
+        s = BoundSocket(true, port, address, false);
     }
     if (s == INVALID_SOCKET)
         return FALSE;
