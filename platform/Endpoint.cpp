@@ -127,6 +127,14 @@ Endpoint EndpointAccess::FromText(const char* address, unsigned short port)
     return e;
 }
 
+bool EndpointAccess::SocketFamilyOf(const char* address, bool* ipv6)
+{
+    in_addr plain{};
+    in6_addr full{};
+    *ipv6 = inet_pton(AF_INET, address, &plain) != 1;
+    return !*ipv6 || inet_pton(AF_INET6, address, &full) == 1;
+}
+
 sockaddr_in6 EndpointAccess::PeerAsIPv6(const Endpoint& e)
 {
     sockaddr_in6 address{};

@@ -13,6 +13,9 @@ struct EndpointAccess {
     // The endpoint of a peer given as text (IPv4 or IPv6, without scope);
     // an empty endpoint for text that is neither.
     static Endpoint FromText(const char* address, unsigned short port);
+    // Which family of socket binds address (IPv4 or IPv6 text): true in
+    // *ipv6 for IPv6; false for text that is neither.
+    static bool SocketFamilyOf(const char* address, bool* ipv6);
     // The peer as a socket of one family addresses it, in address: an IPv6
     // socket names an IPv4 peer by its mapped address. The address's length,
     // or 0 when such a socket cannot reach the peer (an IPv6 peer from an

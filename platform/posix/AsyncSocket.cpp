@@ -136,8 +136,6 @@ BOOL CAsyncSocket::Create(UINT port, int type, long events, LPCSTR address)
 {
     if (m_impl->fd >= 0 || type != SOCK_DGRAM || port > 0xFFFF)
         return FALSE;
-    in_addr ipv4{};
-    in6_addr ipv6{};
     int fd = -1;
     bool ipv6Socket = true;
     if (!address) {
@@ -146,11 +144,8 @@ BOOL CAsyncSocket::Create(UINT port, int type, long events, LPCSTR address)
         ipv6Socket = !m_impl->ipv4Only;
         if (m_impl->ipv4Only)
             fd = BoundSocket(false, port, nullptr, false);
-    } else if (inet_pton(AF_INET, address, &ipv4) == 1) {
-        ipv6Socket = false;
-        fd = BoundSocket(false, port, address, false);
-    } else if (inet_pton(AF_INET6, address, &ipv6) == 1) {
-        fd = BoundSocket(true, port, address, false);
+    } else if (EndpointAccess::SocketFamilyOf(address, &ipv6Socket)) {
+        fd = BoundSocket(ipv6Socket, port, address, false);
     }
     if (fd < 0)
         return FALSE;

@@ -231,8 +231,6 @@ BOOL CAsyncSocket::Create(UINT port, int type, long events, LPCSTR address)
     Impl& impl = *m_impl;
     if (impl.socket != INVALID_SOCKET || type != SOCK_DGRAM || port > 0xFFFF)
         return FALSE;
-    in_addr ipv4{};
-    in6_addr ipv6{};
     SOCKET s = INVALID_SOCKET;
     bool ipv6Socket = true;
     if (!address) {
@@ -241,11 +239,8 @@ BOOL CAsyncSocket::Create(UINT port, int type, long events, LPCSTR address)
         ipv6Socket = !impl.ipv4Only;
         if (impl.ipv4Only)
             s = BoundSocket(false, port, nullptr, false);
-    } else if (inet_pton(AF_INET, address, &ipv4) == 1) {
-        ipv6Socket = false;
-        s = BoundSocket(false, port, address, false);
-    } else if (inet_pton(AF_INET6, address, &ipv6) == 1) {
-        s = BoundSocket(true, port, address, false);
+    } else if (EndpointAccess::SocketFamilyOf(address, &ipv6Socket)) {
+        s = BoundSocket(ipv6Socket, port, address, false);
     }
     if (s == INVALID_SOCKET)
         return FALSE;
